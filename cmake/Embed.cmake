@@ -1,0 +1,17 @@
+# Writes OUT, a C++ source that carries the files of NAMES (in DIR, as
+# NAME.bmp; NAMES is comma-separated) as byte arrays, and a lookup by name.
+string(REPLACE "," ";" NAMES "${NAMES}")
+set(body "// Generated from assets/pictures at build time; do not edit.\n#include \"assets/Embedded.h\"\n#include <cstring>\n\nnamespace assets {\nnamespace {\n")
+set(table "")
+foreach(name ${NAMES})
+  file(READ ${DIR}/${name}.bmp hex HEX)
+  string(LENGTH "${hex}" hexLength)
+  math(EXPR size "${hexLength} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "const unsigned char k_${name}[${size}] = {${bytes}};\n")
+  string(APPEND table "    {\"${name}\", k_${name}, ${size}},\n")
+endforeach()
+string(APPEND body "struct Entry { const char* name; const unsigned char* bytes; std::size_t size; };\nconst Entry kEntries[] = {\n${table}};\n}  // namespace\n\n")
+string(APPEND body "EmbeddedFile FindPicture(const char* name) {\n  for (const Entry& e : kEntries)\n    if (std::strcmp(e.name, name) == 0) return {e.bytes, e.size};\n  return {nullptr, 0};\n}\n\n}  // namespace assets\n")
+file(WRITE ${OUT}.tmp "${body}")
+file(COPY_FILE ${OUT}.tmp ${OUT} ONLY_IF_DIFFERENT)
