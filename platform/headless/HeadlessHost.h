@@ -28,7 +28,7 @@ class TimedSource {
 
 class HeadlessHost : public Host {
  public:
-  // folder: the program folder (ends with a separator).
+  // folder: the program folder; a missing trailing '/' is added.
   explicit HeadlessHost(std::string folder);
   ~HeadlessHost() override;
 
@@ -44,9 +44,11 @@ class HeadlessHost : public Host {
   MainWindow& Main() override;
   // Traces {"box":CAPTION,"text":TEXT} and returns at once, as if confirmed.
   void MessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
-  // Dispatches what is already due; returns the exit code once closed.
+  // Dispatches what is posted and returns 0: the runner drives time itself.
   int Run() override;
   WaveOut& WaveOutDevice() override;
+  // A player that checks the file is MIDI on Open and traces
+  // {"music":BASENAME} on Play. It must not outlive the host.
   std::unique_ptr<MidiPlayer> CreateMidiPlayer() override;
   std::string ProgramFolder() override;
   void Trace(const std::string& jsonLine) override;
@@ -60,19 +62,29 @@ class HeadlessHost : public Host {
   // Dispatches the posted messages that are waiting, without moving time.
   void DispatchPosted();
 
+  // Sources run before timers due at the same instant, in the order added.
+  // A source must be removed before it is destroyed.
   void AddTimedSource(TimedSource* source);
   void RemoveTimedSource(TimedSource* source);
 
   // Replaces the wave-out device (tests give a configured virtual device).
   void SetWaveOut(std::unique_ptr<WaveOut> device);
 
-  // Where trace lines go; by default they are kept in Traced().
+  // Where trace lines go; by default (or given an empty function) they are
+  // kept in Traced().
   void SetTraceSink(std::function<void(const std::string&)> sink);
   const std::vector<std::string>& Traced() const;
 
-  // Input as the window would deliver it.
+  // Input as the window would deliver it: to onMouseDown / onKey unless the
+  // main window has closed; posted messages are dispatched afterwards.
   void Press(int x, int y, MouseButton button);
   void KeyPress(Key key);
+
+  // What the main window was last given.
+  const std::string& Caption() const;
+  int ClientWidth() const;
+  int ClientHeight() const;
+  const Picture* ShownPicture() const;
 
  private:
   struct Impl;

@@ -1,1 +1,3 @@
-# target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/HeadlessHost.cpp)
+target_sources(platform PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/HeadlessHost.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../Json.cpp)
