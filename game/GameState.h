@@ -1,0 +1,58 @@
+// The game's one record of mutable data, the random source R(n) and the
+// values derived from the record that the engine, the input and the renderer
+// share.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace game {
+
+// The stored record: exactly the five lines of dat/my.dat, in file order.
+struct tmy {
+  std::string textLine;  // bytes as stored, never shown
+  std::int32_t hiScore = 0;
+  std::int32_t fixedOne = 0;
+  std::int32_t goodCount = 0;
+  std::int32_t missCount = 0;
+};
+
+// Everything a game changes. Zero and empty until start-up sets it.
+struct GameState {
+  tmy saved;
+  std::int32_t leftFirst = 0;
+  std::int32_t rightFirst = 0;
+  std::int32_t leftSecond = 0;
+  std::int32_t rightSecond = 0;
+  std::int32_t level = 0;       // internal level, never negative
+  std::int32_t timeLeft = 0;    // 0 or below: the time is up
+  std::int32_t frameCount = 0;  // Timer1 ticks, cycling 0..99
+  std::int32_t phase = 0;
+  std::int32_t chosenSide = 0;  // 0 none, 1 left, 2 right
+  bool gameOver = false;
+};
+
+// R(n): one generator for the whole program. The mapping from the engine's
+// 32-bit output to 0..n-1 is our own, so a seed gives the same game with
+// every standard library.
+class Random {
+ public:
+  void Seed(std::uint32_t seed);
+  // Uniform in 0..n-1; 0 when n <= 0.
+  std::int32_t R(std::int32_t n);
+
+ private:
+  std::mt19937 generator_;
+};
+
+enum class QuestionKind { Numbers, Sums, Differences };
+
+QuestionKind KindOf(std::int32_t level);
+// The level shown to the player: level div 6 + 1.
+std::int32_t DisplayedLevel(const GameState& state);
+// The value of each side for the question kind of the current level.
+std::int64_t LeftValue(const GameState& state);
+std::int64_t RightValue(const GameState& state);
+
+}  // namespace game

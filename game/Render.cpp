@@ -1,0 +1,142 @@
+#include "game/Render.h"
+
+#include <charconv>
+
+#include "game/Unit1.h"
+
+namespace game {
+namespace {
+
+using platform::Picture;
+using platform::Rect;
+
+constexpr Rect kWhole{0, 0, 400, 300};
+
+void Append(std::string& out, std::int64_t value) {
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, result.ptr);
+}
+
+// The style of one expression: base, then the highlight of the chosen side.
+void ExpressionStyle(Picture& bak, const GameState& s, int side) {
+  const bool small = s.level < 6;
+  const bool even = s.frameCount % 2 == 0;
+  platform::Color font = colours::grey, brush = colours::white;
+  int size = small ? 48 : 30;
+  if (s.chosenSide == side && s.phase < 200) {
+    size = small ? 60 : 40;
+    brush = even ? colours::yellow : colours::lightYellow;
+    font = even ? colours::pink : colours::white;
+  } else if (s.chosenSide == side) {
+    size = small ? 60 : 40;
+    brush = even ? colours::violet : colours::purple;
+    font = even ? colours::red : colours::black;
+  } else if (s.chosenSide != 0) {
+    size = 30;
+  }
+  bak.SetFont(font, size, true, true);
+  bak.SetBrush(brush);
+}
+
+}  // namespace
+
+void FormatExpression(std::string& out, std::int32_t first, std::int32_t second, std::int32_t level) {
+  out.clear();
+  Append(out, first);
+  const QuestionKind kind = KindOf(level);
+  if (kind == QuestionKind::Numbers) return;
+  out += kind == QuestionKind::Sums ? '+' : '-';
+  Append(out, second);
+}
+
+void TremblingCopy(Picture& dest, const Picture& source, Random& random) {
+  Rect to;
+  to.left = -random.R(5);
+  to.top = -random.R(5);
+  to.right = 400 + random.R(5);
+  to.bottom = 300 + random.R(5);
+  dest.CopyRect(to, source, kWhole);
+}
+
+Renderer::Renderer() { text_.reserve(64); }
+
+void Renderer::PlayFrame(const GameState& s, Random& random, Picture& bak, Picture& cg) {
+  ExpressionStyle(bak, s, 1);
+  if (s.phase >= 4 && s.phase <= 299) {
+    FormatExpression(text_, s.leftFirst, s.leftSecond, s.level);
+    const int x = 30 - random.R(5);
+    const int y = 150 - random.R(5);
+    bak.TextOut(x, y, text_);
+  }
+  ExpressionStyle(bak, s, 2);
+  if (s.phase >= 9 && s.phase <= 299) {
+    FormatExpression(text_, s.rightFirst, s.rightSecond, s.level);
+    const int x = 280 - random.R(5);
+    const int y = 150 - random.R(5);
+    bak.TextOut(x, y, text_);
+  }
+  TremblingCopy(bak, bak, random);
+
+  bak.SetPen(colours::pink);
+  bak.SetBrush(colours::palePink);
+  bak.Rectangle(10, 10, 100, 40);
+  text_.clear();
+  Append(text_, s.timeLeft);
+  text_ += "秒";
+  bak.SetFont(colours::violet, 16, true, true);
+  bak.TextOut(32, 15, text_);
+
+  bak.SetFont(colours::lightYellow, 14, true, true);
+  bak.SetBrush(colours::rose);
+  text_ = "Lv⇒";
+  Append(text_, DisplayedLevel(s));
+  bak.TextOut(302, 0, text_);
+  text_ = "GOOD⇒";
+  Append(text_, s.saved.goodCount);
+  bak.TextOut(282, 15, text_);
+
+  cg.CopyRect(kWhole, bak, kWhole);
+}
+
+void Renderer::GameOverFrame(const GameState& s, bool newBest, Random& random, const Picture& ending, Picture& bak,
+                             Picture& cg) {
+  bak.CopyRect(kWhole, ending, kWhole);
+  TremblingCopy(cg, bak, random);
+
+  // Offsets are added here, in drawing order x then y.
+  auto draw = [&](int x, int y) {
+    x += random.R(5);
+    y += random.R(5);
+    cg.TextOut(x, y, text_);
+  };
+  cg.SetFont(colours::grey, 28, true, true);
+  cg.SetBrush(colours::white);
+  text_ = "正解数";
+  draw(250, 130);
+  text_ = "⇒";
+  Append(text_, s.saved.goodCount);
+  draw(260, 170);
+  cg.SetFont(colours::grey, 16, true, true);
+  text_ = "(hi:";
+  Append(text_, s.saved.hiScore);
+  text_ += ')';
+  draw(270, 210);
+  if (newBest) {
+    cg.SetFont(s.frameCount % 2 == 0 ? colours::hotPink : colours::orchid, 20, true, true);
+    text_ = "HI-SCORE!!";
+    draw(230, 235);
+  }
+}
+
+void Renderer::TitleFrame(Random& random, const Picture& bak, Picture& cg) { TremblingCopy(cg, bak, random); }
+
+void TForm1::RenderPlayFrame() { renderer_.PlayFrame(GameState, random, bak, cg); }
+
+void TForm1::RenderGameOverFrame(bool newBest) {
+  renderer_.GameOverFrame(GameState, newBest, random, ending, bak, cg);
+}
+
+void TForm1::RenderTitleFrame() { renderer_.TitleFrame(random, bak, cg); }
+
+}  // namespace game

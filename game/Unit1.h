@@ -1,0 +1,132 @@
+// The game window Form1: its components, its handlers and the operations the
+// other parts of the game give bodies to (Engine, Input, Record, Render and
+// Cues each define their share of TForm1's members).
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "game/Engine.h"
+#include "game/GameState.h"
+#include "game/Render.h"
+#include "platform/Host.h"
+#include "platform/MidiPlayer.h"
+#include "platform/Picture.h"
+
+namespace mixer {
+struct MixWave;
+}
+
+namespace game {
+
+// The application title: caption of the save confirmation and of the error
+// boxes of the window's handlers.
+inline constexpr char kApplicationTitle[] = "ミルタスちゃん";
+inline constexpr char kFormCaption[] = "ミルタスチャレンジ";
+
+class TForm1 {
+ public:
+  // Creates the components in the window description's order and binds the
+  // main window's events to the handlers. Throws when a component cannot be
+  // created; there is then no window.
+  explicit TForm1(platform::Host& host);
+  // FormDestroy, then the components, the last created first.
+  ~TForm1();
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // Makes FormCreate seed R with `seed` instead of the time of day.
+  void FixSeed(std::uint32_t seed);
+
+  // Runs `handler` as the window runs its handlers: an error it raises is
+  // shown in an error box captioned with the application title, the rest of
+  // the handler is skipped and the program goes on. False when it raised.
+  template <class Handler>
+  bool Guarded(Handler&& handler) {
+    try {
+      handler();
+      return true;
+    } catch (const std::exception& e) {
+      ReportError(e.what());
+    } catch (...) {
+      ReportError("Unknown error");
+    }
+    return false;
+  }
+
+  // The handlers. Each may raise; the window runs them through Guarded.
+  void FormCreate();
+  void FormDestroy();
+  void FormClose();
+  void Button2Click();
+  void Timer1Timer();
+  void Timer2Timer();
+  void Timer3Timer();
+  // Every mouse button acts the same.
+  void cgMouseDown(int x, int y, platform::MouseButton button);
+
+  // Components, in creation order.
+  platform::Picture cg{400, 300};
+  platform::Picture bak{53, 57};
+  platform::Picture nomal1{33, 33};
+  platform::Picture nomal2{33, 33};
+  platform::Picture nomal3{33, 33};
+  platform::Picture which{33, 33};
+  platform::Picture great{33, 33};
+  platform::Picture cry{33, 33};
+  platform::Picture ending{33, 33};
+  platform::Picture lv1{33, 33};
+  platform::Picture lv2{33, 33};
+  std::unique_ptr<platform::MidiPlayer> mid_p;
+  std::unique_ptr<platform::Timer> Timer1;
+  std::unique_ptr<platform::Timer> Timer2;
+  std::unique_ptr<platform::Timer> Timer3;
+
+  ::game::GameState GameState;
+  Random random;
+
+ private:
+  void ReportError(const char* text) noexcept;
+
+  // Sound and music, fire-and-forget: they return at once and never raise.
+  // CueSound0/CueSound1 start "dat/" + name on mixer channel 0/1, queued
+  // behind what that channel still plays.
+  void CueSound0(const std::string& name) noexcept;
+  void CueSound1(const std::string& name) noexcept;
+  // Stops the music that plays and starts "dat/" + name once from its
+  // beginning; an empty name does nothing.
+  void CueMusic(const std::string& name) noexcept;
+  // Makes the cue sounds ready at start-up (loads "1.wav" into both slots).
+  void PrepareCues() noexcept;
+  // Releases the waves held in wave0 and wave1.
+  void ReleaseCues() noexcept;
+  void TraceCue(const char* operation, const std::string& name) noexcept;
+
+  // Fills GameState.saved from dat/my.dat; throws platform::IoError.
+  void LoadRecord();
+  // Writes GameState.saved to dat/my.dat, then shows "どきゅん！！";
+  // throws platform::IoError, and the confirmation is not shown.
+  void SaveRecord();
+
+  // cg/start.bmp into cg, then into bak; throws platform::IoError.
+  void LoadStartPicture();
+  const platform::Picture* FacePicture(Face face) const;
+  void RenderPlayFrame();
+  void RenderGameOverFrame(bool newBest);
+  void RenderTitleFrame();
+
+  platform::Host& host_;
+  std::optional<std::uint32_t> fixedSeed_;
+  Renderer renderer_;
+  // The wave each cue channel loaded last.
+  mixer::MixWave* wave0 = nullptr;
+  mixer::MixWave* wave1 = nullptr;
+};
+
+// Copies the whole 400 x 300 of `source` onto the same rectangle of `dest`.
+void CopyWhole(platform::Picture& dest, const platform::Picture& source);
+
+}  // namespace game
