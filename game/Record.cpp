@@ -135,7 +135,7 @@ void WriteRecord(const std::string& path, const tmy& saved) {
   // A read-only record stays as it is, as it would if it were rewritten in place.
   struct stat old {};
   const bool exists = ::stat(path.c_str(), &old) == 0;
-  if (exists && ::access(path.c_str(), W_OK) != 0) Fail("Cannot create file", path, errno);
+  if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) Fail("Cannot create file", path, errno);
 
   const std::string temp = path + ".tmp";
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
