@@ -1,0 +1,49 @@
+#include "app/Application.h"
+
+#include <unistd.h>
+
+#include <exception>
+#include <filesystem>
+#include <iostream>
+
+#include "platform/sdl/SdlHost.h"
+
+namespace app {
+
+std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<std::uint32_t> seed,
+                                          const FormFactory& make) {
+  std::unique_ptr<game::TForm1> form;
+  try {
+    form = make ? make(host) : std::make_unique<game::TForm1>(host);
+  } catch (const std::exception& e) {
+    host.MessageBox("Application Error", e.what(), platform::BoxIcon::Error);
+    return nullptr;
+  }
+  if (seed) form->FixSeed(*seed);
+  form->Guarded([&] { form->FormCreate(); });
+  return form;
+}
+
+std::string ProgramFolder() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return "./";
+  return exe.parent_path().string() + "/";
+}
+
+int RunWindowed() {
+  std::unique_ptr<platform::Host> host;
+  try {
+    host = platform::sdl::CreateSdlHost(ProgramFolder());
+  } catch (const std::exception& e) {
+    std::cerr << "kesto: " << e.what() << '\n';
+    return 1;
+  }
+  platform::SetCurrent(host.get());
+  int code = 1;
+  if (std::unique_ptr<game::TForm1> form = CreateForm1(*host)) code = host->Run();
+  platform::SetCurrent(nullptr);
+  return code;
+}
+
+}  // namespace app

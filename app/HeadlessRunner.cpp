@@ -1,0 +1,213 @@
+#include "app/HeadlessRunner.h"
+
+#include <charconv>
+#include <cstdint>
+#include <fstream>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <stdexcept>
+
+#include "app/Application.h"
+#include "platform/Json.h"
+#include "platform/Picture.h"
+#include "platform/headless/HeadlessHost.h"
+
+namespace app {
+namespace {
+
+using platform::headless::HeadlessHost;
+
+// A bad argument or script line; the text says what is wrong with it.
+class ScriptError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+std::optional<std::int64_t> ToInteger(const std::string& text) {
+  std::int64_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::int64_t Integer(const std::string& text, std::int64_t low, std::int64_t high, const char* what) {
+  const std::optional<std::int64_t> value = ToInteger(text);
+  if (!value || *value < low || *value > high) {
+    throw ScriptError(std::string("bad ") + what + " '" + text + "' (expected " + std::to_string(low) + " to " +
+                      std::to_string(high) + ")");
+  }
+  return *value;
+}
+
+std::vector<std::string> Words(const std::string& line) {
+  std::istringstream stream(line);
+  std::vector<std::string> words;
+  for (std::string word; stream >> word;) words.push_back(word);
+  return words;
+}
+
+void ExpectArguments(const std::vector<std::string>& words, std::size_t least, std::size_t most) {
+  const std::size_t given = words.size() - 1;
+  if (given < least || given > most) {
+    throw ScriptError("'" + words[0] + "' takes " +
+                      (least == most ? std::to_string(least) : std::to_string(least) + " to " + std::to_string(most)) +
+                      " argument(s), got " + std::to_string(given));
+  }
+}
+
+std::string StateJson(const game::TForm1& form) {
+  const game::GameState& s = form.GameState;
+  std::ostringstream json;
+  auto flag = [](bool b) { return b ? "true" : "false"; };
+  json << "{\"textLine\":" << platform::JsonString(s.saved.textLine) << ",\"hiScore\":" << s.saved.hiScore
+       << ",\"fixedOne\":" << s.saved.fixedOne << ",\"goodCount\":" << s.saved.goodCount
+       << ",\"missCount\":" << s.saved.missCount << ",\"leftFirst\":" << s.leftFirst
+       << ",\"rightFirst\":" << s.rightFirst << ",\"leftSecond\":" << s.leftSecond
+       << ",\"rightSecond\":" << s.rightSecond << ",\"level\":" << s.level << ",\"timeLeft\":" << s.timeLeft
+       << ",\"frameCount\":" << s.frameCount << ",\"phase\":" << s.phase << ",\"chosenSide\":" << s.chosenSide
+       << ",\"gameOver\":" << flag(s.gameOver) << ",\"timer1\":" << flag(form.Timer1->Enabled())
+       << ",\"timer2\":" << flag(form.Timer2->Enabled()) << ",\"timer3\":" << flag(form.Timer3->Enabled()) << "}";
+  return json.str();
+}
+
+// The visible 400 x 300 of cg; a picture of another size shows from the
+// top-left corner on white.
+void Shot(const platform::Picture& cg, const std::string& path) {
+  if (cg.Width() == 400 && cg.Height() == 300) {
+    cg.SavePng(path);
+    return;
+  }
+  platform::Picture visible(400, 300);
+  const int w = std::min(cg.Width(), 400), h = std::min(cg.Height(), 300);
+  visible.CopyRect(platform::Rect{0, 0, w, h}, cg, platform::Rect{0, 0, w, h});
+  visible.SavePng(path);
+}
+
+struct Options {
+  std::optional<std::uint32_t> seed;
+  std::optional<std::string> script;
+  std::optional<std::string> folder;
+};
+
+Options ParseArguments(const std::vector<std::string>& args) {
+  Options options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& name = args[i];
+    if (name != "--seed" && name != "--script" && name != "--folder") {
+      throw ScriptError("unknown argument '" + name + "'");
+    }
+    if (i + 1 == args.size()) throw ScriptError(name + " needs a value");
+    const std::string& value = args[++i];
+    if (name == "--seed") {
+      options.seed = std::uint32_t(Integer(value, 0, UINT32_MAX, "seed"));
+    } else if (name == "--script") {
+      options.script = value;
+    } else {
+      options.folder = value;
+    }
+  }
+  return options;
+}
+
+// Runs one command; true when the window has closed.
+bool Execute(const std::vector<std::string>& words, HeadlessHost& host, game::TForm1& form, std::ostream& out) {
+  const std::string& command = words[0];
+  if (command == "tick") {
+    ExpectArguments(words, 0, 1);
+    const std::int64_t ticks = words.size() == 2 ? Integer(words[1], 0, 100'000'000, "tick count") : 1;
+    host.AdvanceMs(std::uint64_t(ticks) * 20);
+  } else if (command == "click") {
+    ExpectArguments(words, 2, 3);
+    const int x = int(Integer(words[1], 0, 399, "X"));
+    const int y = int(Integer(words[2], 0, 299, "Y"));
+    platform::MouseButton button = platform::MouseButton::Left;
+    if (words.size() == 4) {
+      if (words[3] == "right") {
+        button = platform::MouseButton::Right;
+      } else if (words[3] == "middle") {
+        button = platform::MouseButton::Middle;
+      } else if (words[3] != "left") {
+        throw ScriptError("bad button '" + words[3] + "' (expected left, right or middle)");
+      }
+    }
+    host.Press(x, y, button);
+  } else if (command == "key") {
+    ExpectArguments(words, 1, 1);
+    if (words[1] != "space" && words[1] != "enter") {
+      throw ScriptError("bad key '" + words[1] + "' (expected space or enter)");
+    }
+    host.KeyPress(words[1] == "space" ? platform::Key::Space : platform::Key::Enter);
+  } else if (command == "close") {
+    ExpectArguments(words, 0, 0);
+    host.Main().Close();
+    host.DispatchPosted();
+  } else if (command == "state") {
+    ExpectArguments(words, 0, 0);
+    out << StateJson(form) << '\n' << std::flush;
+  } else if (command == "shot") {
+    ExpectArguments(words, 1, 1);
+    try {
+      Shot(form.cg, words[1]);
+    } catch (const std::exception& e) {
+      throw ScriptError(std::string("cannot write the picture: ") + e.what());
+    }
+  } else {
+    throw ScriptError("unknown command '" + command + "'");
+  }
+  return host.Main().Closed();
+}
+
+}  // namespace
+
+int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+  Options options;
+  try {
+    options = ParseArguments(args);
+  } catch (const ScriptError& e) {
+    err << "kesto: " << e.what() << '\n';
+    return 2;
+  }
+  std::ifstream file;
+  if (options.script) {
+    file.open(*options.script);
+    if (!file) {
+      err << "kesto: cannot open the script '" << *options.script << "'\n";
+      return 2;
+    }
+  }
+  std::istream& script = options.script ? static_cast<std::istream&>(file) : in;
+
+  HeadlessHost host(options.folder ? *options.folder : ProgramFolder());
+  host.SetTraceSink([&out](const std::string& line) { out << line << '\n' << std::flush; });
+  platform::SetCurrent(&host);
+  struct Uncurrent {
+    ~Uncurrent() { platform::SetCurrent(nullptr); }
+  } uncurrent;
+
+  std::unique_ptr<game::TForm1> form = CreateForm1(host, options.seed);
+  if (!form) {
+    host.Trace("{\"exit\":1}");
+    return 1;
+  }
+  std::string line;
+  for (int number = 1; std::getline(script, line); ++number) {
+    const std::vector<std::string> words = Words(line);
+    if (words.empty() || words[0][0] == '#') continue;
+    try {
+      if (Execute(words, host, *form, out)) {
+        form.reset();
+        host.Trace("{\"exit\":0}");
+        return 0;
+      }
+    } catch (const ScriptError& e) {
+      err << "kesto: script line " << number << ": " << e.what() << '\n';
+      return 2;
+    }
+  }
+  return 0;
+}
+
+}  // namespace app

@@ -1,0 +1,27 @@
+// `kesto --headless [--seed N] [--script FILE]`: the game on the headless
+// backend in virtual time, driven by a script of commands, one a line:
+//   tick [N]                        advance N x 20 ms (default 1)
+//   click X Y [left|right|middle]   a press on the picture
+//   key space|enter                 a key press
+//   close                           the window's close box
+//   state                           the game state as one JSON line
+//   shot FILE.png                   the visible picture as PNG
+// Blank lines and lines starting with '#' are ignored. Cues, message boxes
+// and the end ({"exit":CODE}) are written as JSON lines as they happen. At
+// the end of the script the run stops as if killed, unless the window closed.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace app {
+
+// `args` are the arguments after "--headless"; `--folder DIR` names the
+// program folder (default: the folder of the running program). The script
+// comes from `in` when no file is named. Returns the exit code: 0, 1 when
+// the window could not be created, 2 for a bad argument or script line
+// (reported on `err`, naming the line).
+int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+
+}  // namespace app
