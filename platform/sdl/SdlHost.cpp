@@ -1,0 +1,506 @@
+// The real event loop on SDL. Timers are scheduled here rather than with
+// SDL_AddTimer: SDL's timer thread would keep the queue busy for ever at
+// 20 ms, so the loop waits until the earliest due time (or the next event),
+// drains the queue and then fires what is due, in creation order. A late
+// timer fires once and keeps its phase, skipping missed periods, so ticks
+// never pile up behind a slow handler or a modal box.
+#include "platform/sdl/SdlHost.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/MidiPlayer.h"
+#include "platform/Picture.h"
+#include "platform/WaveOut.h"
+#include "platform/sdl/SdlMessageBox.h"
+#include "platform/sdl/SdlMidiPlayer.h"
+#include "platform/sdl/SdlPictureView.h"
+#include "platform/sdl/SdlProbe.h"
+#include "platform/sdl/SdlWaveOut.h"
+
+namespace platform::sdl {
+namespace {
+
+constexpr const char* kDefaultFont = "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf";
+// Never sleep longer than this, so a lost wake-up costs little.
+constexpr Uint32 kMaxWaitMs = 20;
+// Events handled per turn of the loop before due timers get their go, so a
+// handler that keeps posting to itself cannot starve them.
+constexpr int kMaxEventsPerTurn = 256;
+// The picture area of the main window; presses outside it reach nobody.
+constexpr int kPictureWidth = 400, kPictureHeight = 300;
+constexpr int kLaidOutWidth = 401, kLaidOutHeight = 301;
+
+std::string FontPath() {
+  const char* env = std::getenv("KESTO_FONT");
+  return env && *env ? env : kDefaultFont;
+}
+
+class SdlHost;
+
+class SdlTimer final : public Timer {
+ public:
+  SdlTimer(SdlHost* host, std::uint32_t interval, bool enabled, std::function<void()> onTimer);
+  ~SdlTimer() override;
+  void SetEnabled(bool enabled) override;
+  bool Enabled() const override { return enabled_; }
+  std::uint32_t Interval() const override { return interval_; }
+
+  SdlHost* host_;
+  const std::uint32_t interval_;
+  bool enabled_ = false;
+  std::uint64_t nextDue_ = 0;
+  std::function<void()> onTimer_;
+};
+
+class SdlMainWindow final : public MainWindow {
+ public:
+  SdlMainWindow() : view_("", kLaidOutWidth, kLaidOutHeight) {}
+
+  void SetCaption(const std::string& utf8) override {
+    title_ = utf8;
+    view_.SetTitle(utf8);
+  }
+  void SetClientSize(int width, int height) override {
+    width_ = width;
+    height_ = height;
+    view_.SetSize(width, height);
+  }
+  void SetPicture(const Picture* picture) override {
+    picture_ = picture;
+    view_.SetPicture(picture);
+  }
+  void Close() override;
+  bool Closed() const override { return closed_; }
+
+  void Show() { view_.ShowCentred(); }
+  void Press(int x, int y, MouseButton button) {
+    const int right = picture_ ? std::min(picture_->Width(), kPictureWidth) : kPictureWidth;
+    const int bottom = picture_ ? std::min(picture_->Height(), kPictureHeight) : kPictureHeight;
+    if (closed_ || !view_.Shown() || x < 0 || y < 0 || x >= right || y >= bottom) return;
+    if (onMouseDown) onMouseDown(x, y, button);
+  }
+  void KeyPress(Key key) {
+    if (!closed_ && view_.Shown() && onKey) onKey(key);
+  }
+
+  SdlPictureView& View() { return view_; }
+  const std::string& Title() const { return title_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+ private:
+  SdlPictureView view_;
+  const Picture* picture_ = nullptr;
+  std::string title_;
+  int width_ = kLaidOutWidth, height_ = kLaidOutHeight;
+  bool closed_ = false;
+  bool closing_ = false;
+};
+
+class SdlHost final : public Host {
+ public:
+  explicit SdlHost(std::string folder);
+  ~SdlHost() override;
+
+  std::uint32_t Milliseconds() override { return SDL_GetTicks(); }
+  bool RegisterWindowClass(const std::string& className, WindowProc proc, std::uint32_t* lastError) override;
+  WindowHandle CreateHiddenWindow(const std::string& className) override;
+  void DestroyWindow(WindowHandle window) override;
+  bool PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  std::unique_ptr<Timer> CreateTimer(std::uint32_t intervalMs, bool enabled, std::function<void()> onTimer) override;
+  MainWindow& Main() override { return *main_; }
+  void MessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
+  int Run() override;
+  WaveOut& WaveOutDevice() override;
+  std::unique_ptr<MidiPlayer> CreateMidiPlayer() override { return CreateSdlMidiPlayer(*this); }
+  std::string ProgramFolder() override { return folder_; }
+
+  void AddTimer(SdlTimer* timer) { timers_.push_back(timer); }
+  void RemoveTimer(SdlTimer* timer);
+  bool BoxOpen() const { return !boxes_.empty(); }
+  int OpenBoxes() const { return int(boxes_.size()); }
+  SdlMainWindow& MainImpl() { return *main_; }
+
+ private:
+  // One turn of the loop: wait for an event or the next due timer, handle
+  // what is queued, fire what is due, redraw what changed.
+  void Turn();
+  void Dispatch(const SDL_Event& event);
+  void DispatchPosted(const SDL_UserEvent& posted);
+  void DispatchKey(const SDL_KeyboardEvent& key);
+  void FireDueTimers();
+  std::uint64_t EarliestDue() const;
+  TTF_Font* BoxFont();
+
+  std::string folder_;
+  Uint32 postedEventType_ = 0;
+
+  // Guards the window table: PostMessage runs on the audio thread too.
+  mutable std::mutex windowsMutex_;
+  std::unordered_map<WindowHandle, WindowProc> windows_;
+  std::map<std::string, WindowProc> classes_;
+  WindowHandle lastHandle_ = 0;
+
+  // Creation order. A timer destroyed while timers fire leaves a hole that is
+  // swept once no firing is in progress (firing nests inside modal boxes).
+  std::vector<SdlTimer*> timers_;
+  int firingDepth_ = 0;
+  bool timerHoles_ = false;
+
+  std::unique_ptr<SdlMainWindow> main_;
+  std::vector<SdlMessageBox*> boxes_;  // innermost last
+  std::unique_ptr<WaveOut> waveOut_;
+  TTF_Font* boxFont_ = nullptr;
+  bool ttfStarted_ = false;
+};
+
+SdlTimer::SdlTimer(SdlHost* host, std::uint32_t interval, bool enabled, std::function<void()> onTimer)
+    : host_(host), interval_(interval), onTimer_(std::move(onTimer)) {
+  host_->AddTimer(this);
+  SetEnabled(enabled);
+}
+
+SdlTimer::~SdlTimer() {
+  if (host_) host_->RemoveTimer(this);
+}
+
+void SdlTimer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  if (enabled) nextDue_ = SDL_GetTicks64() + std::max<std::uint32_t>(interval_, 1);
+}
+
+// Re-entry is refused: while the close query shows its own box, another
+// close request (a timer, a second click) must not start a second query.
+void SdlMainWindow::Close() {
+  if (closed_ || closing_) return;
+  closing_ = true;
+  bool mayClose = true;
+  try {
+    if (onCloseQuery) mayClose = onCloseQuery();
+  } catch (...) {
+    closing_ = false;
+    throw;
+  }
+  closing_ = false;
+  if (!mayClose) return;
+  closed_ = true;
+  view_.Hide();
+}
+
+SdlHost::SdlHost(std::string folder) : folder_(std::move(folder)) {
+  if (folder_.empty() || folder_.back() != '/') folder_ += '/';
+  // A refused close must leave nothing behind: without this SDL follows the
+  // close of its last window with a quit event.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) throw std::runtime_error(SDL_GetError());
+  try {
+    postedEventType_ = SDL_RegisterEvents(1);
+    if (postedEventType_ == Uint32(-1)) throw std::runtime_error(SDL_GetError());
+    main_ = std::make_unique<SdlMainWindow>();
+  } catch (...) {
+    SDL_Quit();
+    throw;
+  }
+}
+
+SdlHost::~SdlHost() {
+  if (HasCurrent() && &Current() == this) SetCurrent(nullptr);
+  for (SdlTimer* timer : timers_)
+    if (timer) timer->host_ = nullptr;
+  waveOut_.reset();  // it may hold the audio device, which SDL_Quit tears down
+  main_.reset();
+  if (boxFont_) TTF_CloseFont(boxFont_);
+  if (ttfStarted_) TTF_Quit();
+  SDL_Quit();
+}
+
+bool SdlHost::RegisterWindowClass(const std::string& className, WindowProc proc, std::uint32_t* lastError) {
+  std::lock_guard lock(windowsMutex_);
+  if (!classes_.emplace(className, proc).second) {
+    if (lastError) *lastError = ERROR_CLASS_ALREADY_EXISTS;
+    return false;
+  }
+  if (lastError) *lastError = 0;
+  return true;
+}
+
+WindowHandle SdlHost::CreateHiddenWindow(const std::string& className) {
+  std::lock_guard lock(windowsMutex_);
+  const auto found = classes_.find(className);
+  if (found == classes_.end() || !found->second) return 0;
+  const WindowHandle handle = ++lastHandle_;
+  windows_[handle] = found->second;
+  return handle;
+}
+
+void SdlHost::DestroyWindow(WindowHandle window) {
+  std::lock_guard lock(windowsMutex_);
+  windows_.erase(window);
+}
+
+// Packed into the event itself: SDL_PushEvent copies it under SDL's own lock,
+// so posting allocates nothing and is safe from the audio callback.
+bool SdlHost::PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  {
+    std::lock_guard lock(windowsMutex_);
+    if (!windows_.count(window)) return false;
+  }
+  SDL_Event event{};
+  event.user.type = postedEventType_;
+  event.user.windowID = Uint32(window);
+  event.user.code = Sint32(message);
+  event.user.data1 = reinterpret_cast<void*>(wParam);
+  event.user.data2 = reinterpret_cast<void*>(lParam);
+  return SDL_PushEvent(&event) == 1;
+}
+
+std::unique_ptr<Timer> SdlHost::CreateTimer(std::uint32_t intervalMs, bool enabled, std::function<void()> onTimer) {
+  return std::make_unique<SdlTimer>(this, intervalMs, enabled, std::move(onTimer));
+}
+
+void SdlHost::RemoveTimer(SdlTimer* timer) {
+  const auto found = std::find(timers_.begin(), timers_.end(), timer);
+  if (found == timers_.end()) return;
+  if (firingDepth_ == 0) {
+    timers_.erase(found);
+  } else {
+    *found = nullptr;
+    timerHoles_ = true;
+  }
+}
+
+WaveOut& SdlHost::WaveOutDevice() {
+  if (!waveOut_) waveOut_ = CreateSdlWaveOut(*this);
+  return *waveOut_;
+}
+
+TTF_Font* SdlHost::BoxFont() {
+  if (boxFont_) return boxFont_;
+  if (!ttfStarted_) {
+    if (TTF_Init() != 0) throw std::runtime_error(std::string("TTF_Init: ") + TTF_GetError());
+    ttfStarted_ = true;
+  }
+  const std::string path = FontPath();
+  // The same face, size and resolution Picture draws the box's text with.
+  boxFont_ = TTF_OpenFontDPI(path.c_str(), SdlMessageBox::BoxFontPoints, 96, 96);
+  if (!boxFont_) throw std::runtime_error("Cannot open font " + path + ": " + TTF_GetError());
+  return boxFont_;
+}
+
+void SdlHost::MessageBox(const std::string& caption, const std::string& text, BoxIcon icon) {
+  SdlMessageBox box(caption, text, icon, BoxFont());
+  boxes_.push_back(&box);
+  struct Pop {
+    std::vector<SdlMessageBox*>& boxes;
+    SdlMessageBox* box;
+    ~Pop() { boxes.erase(std::find(boxes.begin(), boxes.end(), box)); }
+  } pop{boxes_, &box};
+  while (!box.Confirmed()) Turn();
+  // Give the keyboard back to the window the box was in front of.
+  if (boxes_.size() == 1 && main_->View().Shown()) main_->View().Focus();
+}
+
+int SdlHost::Run() {
+  if (main_->Closed()) return 0;
+  main_->Show();
+  while (!main_->Closed()) Turn();
+  return 0;
+}
+
+std::uint64_t SdlHost::EarliestDue() const {
+  std::uint64_t due = UINT64_MAX;
+  for (const SdlTimer* timer : timers_)
+    if (timer && timer->enabled_) due = std::min(due, timer->nextDue_);
+  return due;
+}
+
+void SdlHost::Turn() {
+  const std::uint64_t now = SDL_GetTicks64();
+  const std::uint64_t due = EarliestDue();
+  const Uint32 wait = due <= now ? 0 : Uint32(std::min<std::uint64_t>(due - now, kMaxWaitMs));
+  SDL_Event event;
+  const bool got = wait > 0 ? SDL_WaitEventTimeout(&event, int(wait)) == 1 : SDL_PollEvent(&event) == 1;
+  if (got) {
+    Dispatch(event);
+    for (int handled = 1; handled < kMaxEventsPerTurn && SDL_PollEvent(&event); ++handled) Dispatch(event);
+  }
+  FireDueTimers();
+  main_->View().Refresh();
+  for (SdlMessageBox* box : boxes_) box->Refresh();
+}
+
+void SdlHost::FireDueTimers() {
+  const std::uint64_t now = SDL_GetTicks64();
+  ++firingDepth_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{firingDepth_};
+  // By index: handlers may create timers (appended) or destroy them (holes).
+  for (std::size_t i = 0; i < timers_.size(); ++i) {
+    SdlTimer* timer = timers_[i];
+    if (!timer || !timer->enabled_ || timer->nextDue_ > now) continue;
+    const std::uint64_t period = std::max<std::uint32_t>(timer->interval_, 1);
+    timer->nextDue_ += ((now - timer->nextDue_) / period + 1) * period;
+    if (timer->onTimer_) timer->onTimer_();
+  }
+  if (firingDepth_ == 1 && timerHoles_) {
+    timers_.erase(std::remove(timers_.begin(), timers_.end(), nullptr), timers_.end());
+    timerHoles_ = false;
+  }
+}
+
+void SdlHost::Dispatch(const SDL_Event& event) {
+  if (event.type == postedEventType_) {
+    DispatchPosted(event.user);
+    return;
+  }
+  const Uint32 mainId = main_->View().Id();
+  switch (event.type) {
+    case SDL_QUIT:
+      if (!BoxOpen()) main_->Close();
+      break;
+    case SDL_WINDOWEVENT:
+      if (event.window.windowID == mainId) {
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+          if (!BoxOpen()) main_->Close();
+        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SHOWN ||
+                   event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          main_->View().Invalidate();
+        }
+        break;
+      }
+      for (SdlMessageBox* box : boxes_) {
+        if (box->WindowId() != event.window.windowID) continue;
+        // Only the innermost box may be closed; the others wait their turn.
+        if (event.window.event != SDL_WINDOWEVENT_CLOSE || box == boxes_.back()) box->HandleWindowEvent(event);
+      }
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      if (BoxOpen()) {
+        if (event.button.windowID == boxes_.back()->WindowId()) boxes_.back()->HandleWindowEvent(event);
+      } else if (event.type == SDL_MOUSEBUTTONDOWN && event.button.windowID == mainId) {
+        switch (event.button.button) {
+          case SDL_BUTTON_LEFT: main_->Press(event.button.x, event.button.y, MouseButton::Left); break;
+          case SDL_BUTTON_RIGHT: main_->Press(event.button.x, event.button.y, MouseButton::Right); break;
+          case SDL_BUTTON_MIDDLE: main_->Press(event.button.x, event.button.y, MouseButton::Middle); break;
+          default: break;
+        }
+      }
+      break;
+    case SDL_KEYDOWN:
+      DispatchKey(event.key);
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlHost::DispatchPosted(const SDL_UserEvent& posted) {
+  const WindowHandle window = posted.windowID;
+  WindowProc proc = nullptr;
+  {
+    std::lock_guard lock(windowsMutex_);
+    const auto found = windows_.find(window);
+    if (found != windows_.end()) proc = found->second;
+  }
+  // A message for a window destroyed since it was posted is dropped.
+  if (proc)
+    proc(window, std::uint32_t(posted.code), reinterpret_cast<std::uintptr_t>(posted.data1),
+         reinterpret_cast<std::intptr_t>(posted.data2));
+}
+
+// Space and Enter press the main window's focused button. While a box is
+// open they confirm it, whichever of our windows has the keyboard: without a
+// window manager the focus need not have moved to the box.
+void SdlHost::DispatchKey(const SDL_KeyboardEvent& key) {
+  if (key.repeat) return;
+  Key pressed;
+  switch (key.keysym.sym) {
+    case SDLK_SPACE: pressed = Key::Space; break;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: pressed = Key::Enter; break;
+    default: return;
+  }
+  if (BoxOpen()) {
+    boxes_.back()->Confirm();
+  } else if (key.windowID == main_->View().Id()) {
+    main_->KeyPress(pressed);
+  }
+}
+
+SdlHost& AsSdl(Host& host) { return dynamic_cast<SdlHost&>(host); }
+
+void Push(SDL_Event& event) {
+  if (SDL_PushEvent(&event) < 0) throw std::runtime_error(SDL_GetError());
+}
+
+}  // namespace
+
+std::unique_ptr<Host> CreateSdlHost(const std::string& programFolder) {
+  return std::make_unique<SdlHost>(programFolder);
+}
+
+MainWindowState ProbeMainWindow(Host& host) {
+  SdlMainWindow& main = AsSdl(host).MainImpl();
+  int w = 0, h = 0;
+  SDL_GetWindowSize(main.View().Window(), &w, &h);
+  const char* title = SDL_GetWindowTitle(main.View().Window());
+  return MainWindowState{main.View().Shown(), w, h, title ? title : ""};
+}
+
+Color ProbeMainWindowPixel(Host& host, int x, int y) { return AsSdl(host).MainImpl().View().ReadPixel(x, y); }
+
+int ProbeOpenBoxes(Host& host) { return AsSdl(host).OpenBoxes(); }
+
+void PushKeyPress(Host& host, Key key) {
+  SDL_Event event{};
+  event.key.type = SDL_KEYDOWN;
+  event.key.windowID = AsSdl(host).MainImpl().View().Id();
+  event.key.state = SDL_PRESSED;
+  event.key.keysym.sym = key == Key::Space ? SDLK_SPACE : SDLK_RETURN;
+  event.key.keysym.scancode = key == Key::Space ? SDL_SCANCODE_SPACE : SDL_SCANCODE_RETURN;
+  Push(event);
+  event.key.type = SDL_KEYUP;
+  event.key.state = SDL_RELEASED;
+  Push(event);
+}
+
+void PushMouseDown(Host& host, int x, int y, MouseButton button) {
+  SDL_Event event{};
+  event.button.type = SDL_MOUSEBUTTONDOWN;
+  event.button.windowID = AsSdl(host).MainImpl().View().Id();
+  event.button.button = button == MouseButton::Left    ? SDL_BUTTON_LEFT
+                        : button == MouseButton::Right ? SDL_BUTTON_RIGHT
+                                                       : SDL_BUTTON_MIDDLE;
+  event.button.state = SDL_PRESSED;
+  event.button.clicks = 1;
+  event.button.x = x;
+  event.button.y = y;
+  Push(event);
+  event.button.type = SDL_MOUSEBUTTONUP;
+  event.button.state = SDL_RELEASED;
+  Push(event);
+}
+
+void PushCloseRequest(Host& host) {
+  SDL_Event event{};
+  event.window.type = SDL_WINDOWEVENT;
+  event.window.windowID = AsSdl(host).MainImpl().View().Id();
+  event.window.event = SDL_WINDOWEVENT_CLOSE;
+  Push(event);
+}
+
+}  // namespace platform::sdl

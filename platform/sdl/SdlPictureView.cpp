@@ -1,0 +1,100 @@
+#include "platform/sdl/SdlPictureView.h"
+
+#include <stdexcept>
+
+namespace platform::sdl {
+namespace {
+// The form's face colour around a picture smaller than the client area.
+constexpr Uint8 kFace = 240;
+
+std::runtime_error SdlFailure(const char* what) { return std::runtime_error(std::string(what) + ": " + SDL_GetError()); }
+}  // namespace
+
+SdlPictureView::SdlPictureView(const std::string& title, int width, int height) {
+  window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                             SDL_WINDOW_HIDDEN);
+  if (!window_) throw SdlFailure("SDL_CreateWindow");
+  // The software renderer works on every X server, Xvfb without GL included,
+  // and a 400 x 300 picture costs it nothing.
+  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer_) {
+    std::runtime_error failure = SdlFailure("SDL_CreateRenderer");
+    SDL_DestroyWindow(window_);
+    throw failure;
+  }
+  id_ = SDL_GetWindowID(window_);
+}
+
+SdlPictureView::~SdlPictureView() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  SDL_DestroyRenderer(renderer_);
+  SDL_DestroyWindow(window_);
+}
+
+void SdlPictureView::SetTitle(const std::string& utf8) { SDL_SetWindowTitle(window_, utf8.c_str()); }
+
+void SdlPictureView::SetSize(int width, int height) {
+  SDL_SetWindowSize(window_, width, height);
+  dirty_ = true;
+}
+
+void SdlPictureView::ShowCentred() {
+  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  SDL_ShowWindow(window_);
+  shown_ = true;
+  dirty_ = true;
+  Focus();
+}
+
+// Raising asks a window manager for the focus; without one (a bare X server)
+// nobody would give it, so the window takes it itself. Drivers without
+// focus (dummy) refuse, which is harmless.
+void SdlPictureView::Focus() {
+  SDL_RaiseWindow(window_);
+  SDL_SetWindowInputFocus(window_);
+}
+
+void SdlPictureView::Hide() {
+  SDL_HideWindow(window_);
+  shown_ = false;
+}
+
+void SdlPictureView::SetPicture(const Picture* picture) {
+  picture_ = picture;
+  dirty_ = true;
+}
+
+void SdlPictureView::Refresh() {
+  if (!shown_) return;
+  if (!dirty_ && (!picture_ || picture_->Version() == shownVersion_)) return;
+  dirty_ = false;
+  SDL_SetRenderDrawColor(renderer_, kFace, kFace, kFace, 255);
+  SDL_RenderClear(renderer_);
+  if (picture_ && picture_->Width() > 0 && picture_->Height() > 0) {
+    const int w = picture_->Width(), h = picture_->Height();
+    if (!texture_ || textureWidth_ != w || textureHeight_ != h) {
+      if (texture_) SDL_DestroyTexture(texture_);
+      texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
+      textureWidth_ = texture_ ? w : 0;
+      textureHeight_ = texture_ ? h : 0;
+    }
+    if (texture_) {
+      SDL_UpdateTexture(texture_, nullptr, picture_->Pixels(), w * 4);
+      const SDL_Rect dest{0, 0, w, h};
+      SDL_RenderCopy(renderer_, texture_, nullptr, &dest);
+    }
+    shownVersion_ = picture_->Version();
+  }
+  SDL_RenderPresent(renderer_);
+}
+
+Color SdlPictureView::ReadPixel(int x, int y) {
+  Refresh();
+  // The software renderer keeps the last frame in the window surface.
+  Uint32 pixel = 0;
+  const SDL_Rect at{x, y, 1, 1};
+  if (SDL_RenderReadPixels(renderer_, &at, SDL_PIXELFORMAT_XRGB8888, &pixel, 4) != 0) return Color{};
+  return Color{Uint8(pixel >> 16), Uint8(pixel >> 8), Uint8(pixel)};
+}
+
+}  // namespace platform::sdl

@@ -1,0 +1,33 @@
+// A look into the SDL backend and a way to feed it input, for tests and
+// scripted checks. Input goes through SDL's event queue like the window
+// system's own, so it is delivered by the event loop in order. `host` must
+// be a host made by CreateSdlHost.
+#pragma once
+
+#include <string>
+
+#include "platform/Host.h"
+#include "platform/Picture.h"
+
+namespace platform::sdl {
+
+struct MainWindowState {
+  bool shown = false;
+  int clientWidth = 0, clientHeight = 0;
+  std::string title;
+};
+
+MainWindowState ProbeMainWindow(Host& host);
+// The colour the main window last presented at (x, y) of its client area.
+Color ProbeMainWindowPixel(Host& host, int x, int y);
+// How many message boxes are open, the innermost last.
+int ProbeOpenBoxes(Host& host);
+
+// A key press (down and up) with the main window focused.
+void PushKeyPress(Host& host, Key key);
+// A mouse press at client coordinates of the main window.
+void PushMouseDown(Host& host, int x, int y, MouseButton button);
+// The main window's close box.
+void PushCloseRequest(Host& host);
+
+}  // namespace platform::sdl
