@@ -75,9 +75,12 @@ class WaveOut {
   virtual MMRESULT QueryFormat(int deviceId, const PcmWaveFormat& format) = 0;
   virtual MMRESULT Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
                         WindowHandle callbackWindow) = 0;
+  // A block must be prepared before it is written and unprepared before
+  // its memory goes.
   virtual MMRESULT PrepareHeader(WaveOutHandle handle, WaveHeader* header) = 0;
   virtual MMRESULT UnprepareHeader(WaveOutHandle handle, WaveHeader* header) = 0;
-  // Queues a prepared block behind those written before.
+  // Queues a prepared block behind those written before; clears its
+  // WHDR_DONE until the device has played it.
   virtual MMRESULT Write(WaveOutHandle handle, WaveHeader* header) = 0;
   // Stops at once, marks every queued block done (one notice each) and sets
   // the position back to 0.

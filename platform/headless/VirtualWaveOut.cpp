@@ -1,24 +1,331 @@
-// Placeholder until the virtual device lands: no devices.
 #include "platform/headless/VirtualWaveOut.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace platform::headless {
 namespace {
-class NoWaveOut : public WaveOut {
- public:
-  std::uint32_t GetNumDevs() override { return 0; }
-  MMRESULT GetDevCaps(int, WaveOutCaps*) override { return MMSYSERR_BADDEVICEID; }
-  MMRESULT QueryFormat(int, const PcmWaveFormat&) override { return MMSYSERR_BADDEVICEID; }
-  MMRESULT Open(WaveOutHandle*, int, const PcmWaveFormat&, WindowHandle) override { return MMSYSERR_BADDEVICEID; }
-  MMRESULT PrepareHeader(WaveOutHandle, WaveHeader*) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT UnprepareHeader(WaveOutHandle, WaveHeader*) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT Write(WaveOutHandle, WaveHeader*) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT Reset(WaveOutHandle) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT Pause(WaveOutHandle) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT Restart(WaveOutHandle) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT GetPositionBytes(WaveOutHandle, std::uint32_t*) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT Close(WaveOutHandle) override { return MMSYSERR_INVALHANDLE; }
+constexpr std::uint64_t kNever = UINT64_MAX;
+}
+
+// Playing is a run of contiguous bytes: from runStartMicros the device plays
+// runStartBytes onwards at the byte rate, until it runs out of written data
+// (starved) or is paused. Byte counts are since the open or the last reset.
+struct VirtualWaveOut::Impl {
+  HeadlessHost& host;
+  VirtualWaveOutConfig config;
+  VirtualWaveOutFaults faults;
+  std::uint32_t calls = 0;
+  int prepares = 0;
+  int writes = 0;
+
+  bool open = false;
+  WaveOutHandle handle = 0;
+  WaveOutHandle lastHandle = 0x5600;
+  int deviceId = 0;
+  PcmWaveFormat format{};
+  WindowHandle window = 0;
+
+  WaveHeader* head = nullptr;
+  WaveHeader* tail = nullptr;
+  std::size_t queued = 0;
+  std::uint64_t headStart = 0;  // byte count at which the head block begins
+  std::uint64_t written = 0;
+  bool paused = false;
+  std::uint64_t frozen = 0;  // the position while paused
+  std::uint64_t runStartMicros = 0;
+  std::uint64_t runStartBytes = 0;
+
+  std::vector<std::uint8_t> recording;
+  bool recordGaps = false;
+  bool recordOn = true;
+  // The bytes written and not yet played, copied at Write as a device
+  // takes them: a caller that changes a queued block before a reset (the
+  // mixer's remix does) does not change what was already heard.
+  std::vector<std::uint8_t> pending;
+  std::uint64_t pendingBase = 0;  // byte count of pending[0]
+  std::uint64_t recorded = 0;  // byte count played and recorded
+
+  explicit Impl(HeadlessHost& h, VirtualWaveOutConfig c) : host(h), config(std::move(c)) {
+    pending.reserve(1 << 16);
+  }
+
+  std::uint64_t Rate() const { return format.avgBytesPerSec; }
+
+  std::uint64_t Position(std::uint64_t now) const {
+    if (paused) return frozen;
+    const std::uint64_t played = runStartBytes + (now - runStartMicros) * Rate() / 1000000;
+    return std::min(played, written);
+  }
+
+  // The instant at which the running device reaches byte count `bytes`.
+  std::uint64_t InstantOf(std::uint64_t bytes) const {
+    if (bytes <= runStartBytes) return runStartMicros;
+    return runStartMicros + ((bytes - runStartBytes) * 1000000 + Rate() - 1) / Rate();
+  }
+
+  const VirtualDevice* Device(int id) const {
+    if (config.devices.empty()) return nullptr;
+    if (id == WAVE_MAPPER) return &config.mapper;
+    if (id < 0 || std::size_t(id) >= config.devices.size()) return nullptr;
+    return &config.devices[std::size_t(id)];
+  }
+
+  void RecordPlayed(std::uint64_t position) {
+    if (position <= recorded) return;
+    if (recordOn) {
+      const auto from = pending.begin() + std::ptrdiff_t(recorded - pendingBase);
+      recording.insert(recording.end(), from, from + std::ptrdiff_t(position - recorded));
+    }
+    recorded = position;
+    // Forget what was played now and then; the storage stays.
+    if (recorded - pendingBase > (1 << 15)) {
+      pending.erase(pending.begin(), pending.begin() + std::ptrdiff_t(recorded - pendingBase));
+      pendingBase = recorded;
+    }
+  }
+
+  void ForgetPending() {
+    pending.clear();
+    pendingBase = recorded = 0;
+  }
+
+  void RecordSilence(std::uint64_t bytes) {
+    if (!recordOn) return;
+    const std::uint8_t silence = format.bitsPerSample == 8 ? 0x80 : 0x00;
+    const std::uint64_t align = std::max<std::uint16_t>(format.blockAlign, 1);
+    recording.insert(recording.end(), bytes - bytes % align, silence);
+  }
+
+  WaveHeader* PopHead() {
+    WaveHeader* block = head;
+    head = block->deviceNext;
+    if (!head) tail = nullptr;
+    block->deviceNext = nullptr;
+    --queued;
+    return block;
+  }
+
+  void Finish(WaveHeader* block) {
+    block->flags.store((block->flags.load() & ~WHDR_INQUEUE) | WHDR_DONE);
+    if (window) host.PostMessage(window, MM_WOM_DONE, handle, reinterpret_cast<std::intptr_t>(block));
+  }
+
+  // Finishes the blocks whose last byte has been played by `now`.
+  void Sync(std::uint64_t now) {
+    if (!open) return;
+    const std::uint64_t position = Position(now);
+    RecordPlayed(position);
+    while (head && position >= headStart + head->bufferLength) {
+      headStart += head->bufferLength;
+      Finish(PopHead());
+    }
+  }
+
+  bool Valid(WaveOutHandle h) const { return open && h == handle; }
 };
+
+VirtualWaveOut::VirtualWaveOut(HeadlessHost& host, VirtualWaveOutConfig config)
+    : impl_(std::make_unique<Impl>(host, std::move(config))) {
+  host.AddTimedSource(this);
+}
+
+VirtualWaveOut::~VirtualWaveOut() { impl_->host.RemoveTimedSource(this); }
+
+std::uint32_t VirtualWaveOut::GetNumDevs() {
+  ++impl_->calls;
+  return std::uint32_t(impl_->config.devices.size());
+}
+
+MMRESULT VirtualWaveOut::GetDevCaps(int deviceId, WaveOutCaps* caps) {
+  ++impl_->calls;
+  const VirtualDevice* device = impl_->Device(deviceId);
+  if (!device || device->capsFail) return MMSYSERR_BADDEVICEID;
+  if (!caps) return MMSYSERR_INVALPARAM;
+  std::memset(caps, 0, sizeof *caps);
+  std::strncpy(caps->productName, device->name.c_str(), sizeof caps->productName - 1);
+  caps->channels = device->channels;
+  caps->support = device->support;
+  return MMSYSERR_NOERROR;
+}
+
+namespace {
+bool Playable(const PcmWaveFormat& f) {
+  return f.formatTag == 1 && (f.channels == 1 || f.channels == 2) &&
+         (f.bitsPerSample == 8 || f.bitsPerSample == 16) && f.samplesPerSec > 0 && f.avgBytesPerSec > 0 &&
+         f.blockAlign == f.channels * f.bitsPerSample / 8;
+}
 }  // namespace
 
-std::unique_ptr<WaveOut> CreateVirtualWaveOut(HeadlessHost&) { return std::make_unique<NoWaveOut>(); }
+MMRESULT VirtualWaveOut::QueryFormat(int deviceId, const PcmWaveFormat& format) {
+  ++impl_->calls;
+  if (!impl_->Device(deviceId)) return MMSYSERR_BADDEVICEID;
+  if (impl_->faults.queryResult) return impl_->faults.queryResult;
+  return Playable(format) ? MMSYSERR_NOERROR : WAVERR_BADFORMAT;
+}
+
+MMRESULT VirtualWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
+                              WindowHandle callbackWindow) {
+  Impl& d = *impl_;
+  ++d.calls;
+  if (!d.Device(deviceId)) return MMSYSERR_BADDEVICEID;
+  if (d.faults.openResult) return d.faults.openResult;
+  if (d.open) return MMSYSERR_ALLOCATED;
+  if (!Playable(format)) return WAVERR_BADFORMAT;
+  if (!handle) return MMSYSERR_INVALPARAM;
+  d.open = true;
+  d.handle = ++d.lastHandle;
+  d.deviceId = deviceId;
+  d.format = format;
+  d.window = callbackWindow;
+  d.head = d.tail = nullptr;
+  d.queued = 0;
+  d.headStart = d.written = 0;
+  d.ForgetPending();
+  d.paused = false;
+  d.frozen = 0;
+  d.runStartMicros = d.host.NowMicros();
+  d.runStartBytes = 0;
+  *handle = d.handle;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT VirtualWaveOut::PrepareHeader(WaveOutHandle handle, WaveHeader* header) {
+  Impl& d = *impl_;
+  ++d.calls;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!header) return MMSYSERR_INVALPARAM;
+  if (++d.prepares == d.faults.failPrepareNumber) return d.faults.prepareResult;
+  header->flags.store(header->flags.load() | WHDR_PREPARED);
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT VirtualWaveOut::UnprepareHeader(WaveOutHandle handle, WaveHeader* header) {
+  Impl& d = *impl_;
+  ++d.calls;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!header) return MMSYSERR_INVALPARAM;
+  if (header->flags.load() & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+  header->flags.store(header->flags.load() & ~WHDR_PREPARED);
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT VirtualWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
+  Impl& d = *impl_;
+  ++d.calls;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!header) return MMSYSERR_INVALPARAM;
+  if (!(header->flags.load() & WHDR_PREPARED)) return WAVERR_UNPREPARED;
+  if (header->flags.load() & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+  if (++d.writes == d.faults.failWriteNumber) return d.faults.writeResult;
+  const std::uint64_t now = d.host.NowMicros();
+  d.Sync(now);
+  if (!d.paused && d.Position(now) == d.written) {
+    // Starved: a new run begins now; the silence before it is a gap.
+    if (d.recordGaps) {
+      const std::uint64_t starvedAt = d.InstantOf(d.written);
+      if (now > starvedAt) d.RecordSilence((now - starvedAt) * d.Rate() / 1000000);
+    }
+    d.runStartMicros = now;
+    d.runStartBytes = d.written;
+  }
+  header->flags.store((header->flags.load() & ~WHDR_DONE) | WHDR_INQUEUE);
+  header->deviceNext = nullptr;
+  d.pending.insert(d.pending.end(), header->data, header->data + header->bufferLength);
+  if (d.tail) {
+    d.tail->deviceNext = header;
+  } else {
+    d.head = header;
+  }
+  d.tail = header;
+  ++d.queued;
+  d.written += header->bufferLength;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT VirtualWaveOut::Reset(WaveOutHandle handle) {
+  Impl& d = *impl_;
+  ++d.calls;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  const std::uint64_t now = d.host.NowMicros();
+  d.Sync(now);
+  d.ForgetPending();
+  while (d.head) d.Finish(d.PopHead());
+  d.headStart = d.written = 0;
+  d.frozen = 0;
+  d.runStartMicros = now;
+  d.runStartBytes = 0;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT VirtualWaveOut::Pause(WaveOutHandle handle) {
+  Impl& d = *impl_;
+  ++d.calls;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (d.paused) return MMSYSERR_NOERROR;
+  const std::uint64_t now = d.host.NowMicros();
+  d.Sync(now);
+  d.frozen = d.Position(now);
+  d.paused = true;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT VirtualWaveOut::Restart(WaveOutHandle handle) {
+  Impl& d = *impl_;
+  ++d.calls;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!d.paused) return MMSYSERR_NOERROR;
+  d.paused = false;
+  d.runStartMicros = d.host.NowMicros();
+  d.runStartBytes = d.frozen;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT VirtualWaveOut::GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) {
+  Impl& d = *impl_;
+  ++d.calls;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!bytes) return MMSYSERR_INVALPARAM;
+  const std::uint64_t now = d.host.NowMicros();
+  d.Sync(now);
+  *bytes = std::uint32_t(d.Position(now));
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT VirtualWaveOut::Close(WaveOutHandle handle) {
+  Impl& d = *impl_;
+  ++d.calls;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  d.Sync(d.host.NowMicros());
+  if (d.head) return WAVERR_STILLPLAYING;
+  d.open = false;
+  d.handle = 0;
+  d.window = 0;
+  return MMSYSERR_NOERROR;
+}
+
+std::uint64_t VirtualWaveOut::NextEventMicros() const {
+  const Impl& d = *impl_;
+  if (!d.open || d.paused || !d.head) return kNever;
+  return d.InstantOf(d.headStart + d.head->bufferLength);
+}
+
+void VirtualWaveOut::RunDue(std::uint64_t nowMicros) { impl_->Sync(nowMicros); }
+
+const std::vector<std::uint8_t>& VirtualWaveOut::Recording() const { return impl_->recording; }
+void VirtualWaveOut::ClearRecording() { impl_->recording.clear(); }
+void VirtualWaveOut::SetRecording(bool record) { impl_->recordOn = record; }
+void VirtualWaveOut::SetRecordGaps(bool record) { impl_->recordGaps = record; }
+VirtualWaveOutFaults& VirtualWaveOut::Faults() { return impl_->faults; }
+bool VirtualWaveOut::IsOpen() const { return impl_->open; }
+int VirtualWaveOut::OpenDeviceId() const { return impl_->deviceId; }
+const PcmWaveFormat& VirtualWaveOut::OpenFormat() const { return impl_->format; }
+bool VirtualWaveOut::Paused() const { return impl_->paused; }
+std::size_t VirtualWaveOut::QueuedBlocks() const { return impl_->queued; }
+std::uint32_t VirtualWaveOut::Calls() const { return impl_->calls; }
+
+std::unique_ptr<WaveOut> CreateVirtualWaveOut(HeadlessHost& host) {
+  return std::make_unique<VirtualWaveOut>(host);
+}
+
 }  // namespace platform::headless

@@ -1,24 +1,331 @@
-// Placeholder until the virtual device lands: no devices.
 #include "platform/sdl/SdlWaveOut.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace platform::sdl {
 namespace {
-class NoWaveOut : public WaveOut {
- public:
-  std::uint32_t GetNumDevs() override { return 0; }
-  MMRESULT GetDevCaps(int, WaveOutCaps*) override { return MMSYSERR_BADDEVICEID; }
-  MMRESULT QueryFormat(int, const PcmWaveFormat&) override { return MMSYSERR_BADDEVICEID; }
-  MMRESULT Open(WaveOutHandle*, int, const PcmWaveFormat&, WindowHandle) override { return MMSYSERR_BADDEVICEID; }
-  MMRESULT PrepareHeader(WaveOutHandle, WaveHeader*) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT UnprepareHeader(WaveOutHandle, WaveHeader*) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT Write(WaveOutHandle, WaveHeader*) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT Reset(WaveOutHandle) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT Pause(WaveOutHandle) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT Restart(WaveOutHandle) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT GetPositionBytes(WaveOutHandle, std::uint32_t*) override { return MMSYSERR_INVALHANDLE; }
-  MMRESULT Close(WaveOutHandle) override { return MMSYSERR_INVALHANDLE; }
-};
+
+constexpr int kDeviceFrames = 512;
+constexpr int kMixChannels = 2;
+constexpr int kMixFrameBytes = 2 * kMixChannels;
+constexpr char kDefaultName[] = "Default audio output";
+
+bool Playable(const PcmWaveFormat& f) {
+  return f.formatTag == 1 && (f.channels == 1 || f.channels == 2) &&
+         (f.bitsPerSample == 8 || f.bitsPerSample == 16) && f.samplesPerSec > 0 &&
+         f.blockAlign == f.channels * f.bitsPerSample / 8;
+}
+
 }  // namespace
 
-std::unique_ptr<WaveOut> CreateSdlWaveOut(Host&) { return std::make_unique<NoWaveOut>(); }
+struct SdlWaveOut::Impl {
+  Host& host;
+  bool audioStarted = false;
+
+  SDL_AudioDeviceID device = 0;
+  WaveOutHandle handle = 0;
+  WaveOutHandle lastHandle = 0x5300;
+  WindowHandle window = 0;
+  PcmWaveFormat format{};
+  SDL_AudioSpec obtained{};
+  // Session format -> 16-bit stereo at the device's rate, where other
+  // sources are mixed in; then -> the device's own format when it differs.
+  SDL_AudioStream* toMix = nullptr;
+  SDL_AudioStream* toDevice = nullptr;
+  std::vector<std::int16_t> mix;
+  std::vector<std::uint8_t> deviceBytes;
+
+  // Everything below is shared with the audio thread: under the device lock.
+  WaveHeader* head = nullptr;
+  WaveHeader* tail = nullptr;
+  std::uint32_t headOffset = 0;  // bytes of the head block already taken
+  std::uint64_t taken = 0;  // bytes taken from blocks since the open or reset
+  bool paused = false;
+  MixSource mixSource;
+  Tap tap;
+
+  explicit Impl(Host& h) : host(h) {}
+
+  bool StartAudio() {
+    if (!audioStarted) audioStarted = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    return audioStarted;
+  }
+
+  int NamedDevices() {
+    const int n = SDL_GetNumAudioDevices(0);
+    return n > 0 ? n : 0;
+  }
+
+  bool ValidId(int id) {
+    if (!StartAudio()) return false;
+    return id == WAVE_MAPPER || (id >= 0 && id <= NamedDevices());
+  }
+
+  bool Valid(WaveOutHandle h) const { return device != 0 && h == handle; }
+
+  void Lock() { SDL_LockAudioDevice(device); }
+  void Unlock() { SDL_UnlockAudioDevice(device); }
+
+  // Bytes of session data still inside the conversion stream.
+  std::uint64_t Buffered() const {
+    const int available = SDL_AudioStreamAvailable(toMix);
+    if (available <= 0 || obtained.freq <= 0) return 0;
+    const std::uint64_t frames =
+        std::uint64_t(available / kMixFrameBytes) * format.samplesPerSec / std::uint64_t(obtained.freq);
+    return frames * format.blockAlign;
+  }
+
+  void FinishHead() {
+    WaveHeader* block = head;
+    head = block->deviceNext;
+    if (!head) tail = nullptr;
+    block->deviceNext = nullptr;
+    headOffset = 0;
+    block->flags.store((block->flags.load() & ~WHDR_INQUEUE) | WHDR_DONE);
+    if (window) host.PostMessage(window, MM_WOM_DONE, handle, reinterpret_cast<std::intptr_t>(block));
+  }
+
+  // Feeds the stream from the blocks until it holds `needBytes` of mix
+  // format or the blocks run out. Only about what is needed goes in, so
+  // that what is mixed is heard soon.
+  void Feed(int needBytes) {
+    while (head && SDL_AudioStreamAvailable(toMix) < needBytes) {
+      const int missingFrames = (needBytes - SDL_AudioStreamAvailable(toMix)) / kMixFrameBytes + 1;
+      std::uint64_t want = (std::uint64_t(missingFrames) * format.samplesPerSec / std::uint64_t(obtained.freq) + 8) *
+                           format.blockAlign;
+      const std::uint32_t left = head->bufferLength - headOffset;
+      const std::uint32_t count = std::uint32_t(std::min<std::uint64_t>(want, left));
+      const std::uint8_t* bytes = head->data + headOffset;
+      if (count > 0) {
+        SDL_AudioStreamPut(toMix, bytes, int(count));
+        if (tap) tap(bytes, count);
+      }
+      headOffset += count;
+      taken += count;
+      if (headOffset >= head->bufferLength) FinishHead();
+    }
+  }
+
+  void Render(Uint8* out, int len) {
+    const int frames = len / (SDL_AUDIO_BITSIZE(obtained.format) / 8 * obtained.channels);
+    const int mixBytes = frames * kMixFrameBytes;
+    std::fill(mix.begin(), mix.begin() + frames * kMixChannels, 0);
+    if (!paused) {
+      Feed(mixBytes);
+      // Short of data the stream gives up what it holds; the rest is silence.
+      if (!head) SDL_AudioStreamFlush(toMix);
+      const int got = SDL_AudioStreamGet(toMix, mix.data(), mixBytes);
+      (void)got;
+    }
+    if (mixSource) mixSource(mix.data(), frames);
+    if (!toDevice) {
+      std::memcpy(out, mix.data(), std::size_t(mixBytes));
+      if (len > mixBytes) std::memset(out + mixBytes, obtained.silence, std::size_t(len - mixBytes));
+      return;
+    }
+    SDL_AudioStreamPut(toDevice, mix.data(), mixBytes);
+    const int got = SDL_AudioStreamGet(toDevice, out, len);
+    if (got < len) std::memset(out + std::max(got, 0), obtained.silence, std::size_t(len - std::max(got, 0)));
+  }
+
+  static void Callback(void* userdata, Uint8* out, int len) { static_cast<Impl*>(userdata)->Render(out, len); }
+
+  void CloseDevice() {
+    if (!device) return;
+    SDL_CloseAudioDevice(device);
+    device = 0;
+    handle = 0;
+    window = 0;
+    if (toMix) SDL_FreeAudioStream(toMix);
+    if (toDevice) SDL_FreeAudioStream(toDevice);
+    toMix = toDevice = nullptr;
+    head = tail = nullptr;
+  }
+};
+
+SdlWaveOut::SdlWaveOut(Host& host) : impl_(std::make_unique<Impl>(host)) {}
+
+SdlWaveOut::~SdlWaveOut() {
+  impl_->CloseDevice();
+  if (impl_->audioStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+std::uint32_t SdlWaveOut::GetNumDevs() {
+  if (!impl_->StartAudio()) return 0;
+  return std::uint32_t(1 + impl_->NamedDevices());
+}
+
+MMRESULT SdlWaveOut::GetDevCaps(int deviceId, WaveOutCaps* caps) {
+  if (!impl_->ValidId(deviceId)) return MMSYSERR_BADDEVICEID;
+  if (!caps) return MMSYSERR_INVALPARAM;
+  std::memset(caps, 0, sizeof *caps);
+  const char* name = deviceId > 0 ? SDL_GetAudioDeviceName(deviceId - 1, 0) : kDefaultName;
+  std::strncpy(caps->productName, name ? name : kDefaultName, sizeof caps->productName - 1);
+  caps->channels = 2;
+  caps->support = 0;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT SdlWaveOut::QueryFormat(int deviceId, const PcmWaveFormat& format) {
+  if (!impl_->ValidId(deviceId)) return MMSYSERR_BADDEVICEID;
+  return Playable(format) ? MMSYSERR_NOERROR : WAVERR_BADFORMAT;
+}
+
+MMRESULT SdlWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
+                          WindowHandle callbackWindow) {
+  Impl& d = *impl_;
+  if (!d.ValidId(deviceId)) return MMSYSERR_BADDEVICEID;
+  if (d.device) return MMSYSERR_ALLOCATED;
+  if (!Playable(format)) return WAVERR_BADFORMAT;
+  if (!handle) return MMSYSERR_INVALPARAM;
+
+  const SDL_AudioFormat sourceFormat = format.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+  SDL_AudioSpec desired{};
+  desired.freq = int(format.samplesPerSec);
+  desired.format = sourceFormat;
+  desired.channels = Uint8(format.channels);
+  desired.samples = kDeviceFrames;
+  desired.callback = Impl::Callback;
+  desired.userdata = &d;
+  const std::string name = deviceId > 0 ? SDL_GetAudioDeviceName(deviceId - 1, 0) : "";
+  // The buffer size is kept: SDL converts behind it when the device wants another.
+  const SDL_AudioDeviceID device =
+      SDL_OpenAudioDevice(name.empty() ? nullptr : name.c_str(), 0, &desired, &d.obtained,
+                          SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_FORMAT_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+  if (device == 0) return MMSYSERR_NODRIVER;
+  d.toMix = SDL_NewAudioStream(sourceFormat, Uint8(format.channels), int(format.samplesPerSec), AUDIO_S16SYS,
+                               kMixChannels, d.obtained.freq);
+  if (d.obtained.format != AUDIO_S16SYS || d.obtained.channels != kMixChannels)
+    d.toDevice = SDL_NewAudioStream(AUDIO_S16SYS, kMixChannels, d.obtained.freq, d.obtained.format,
+                                    d.obtained.channels, d.obtained.freq);
+  if (!d.toMix || (d.obtained.format != AUDIO_S16SYS || d.obtained.channels != kMixChannels) != (d.toDevice != nullptr)) {
+    SDL_CloseAudioDevice(device);
+    if (d.toMix) SDL_FreeAudioStream(d.toMix);
+    if (d.toDevice) SDL_FreeAudioStream(d.toDevice);
+    d.toMix = d.toDevice = nullptr;
+    return MMSYSERR_NOMEM;
+  }
+  d.mix.assign(std::size_t(d.obtained.samples) * kMixChannels * 2, 0);
+  d.device = device;
+  d.handle = ++d.lastHandle;
+  d.window = callbackWindow;
+  d.format = format;
+  d.head = d.tail = nullptr;
+  d.headOffset = 0;
+  d.taken = 0;
+  d.paused = false;
+  SDL_PauseAudioDevice(device, 0);
+  *handle = d.handle;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT SdlWaveOut::PrepareHeader(WaveOutHandle handle, WaveHeader* header) {
+  if (!impl_->Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!header) return MMSYSERR_INVALPARAM;
+  header->flags.store(header->flags.load() | WHDR_PREPARED);
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT SdlWaveOut::UnprepareHeader(WaveOutHandle handle, WaveHeader* header) {
+  if (!impl_->Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!header) return MMSYSERR_INVALPARAM;
+  if (header->flags.load() & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+  header->flags.store(header->flags.load() & ~WHDR_PREPARED);
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT SdlWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
+  Impl& d = *impl_;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!header) return MMSYSERR_INVALPARAM;
+  if (!(header->flags.load() & WHDR_PREPARED)) return WAVERR_UNPREPARED;
+  if (header->flags.load() & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+  d.Lock();
+  header->flags.store((header->flags.load() & ~WHDR_DONE) | WHDR_INQUEUE);
+  header->deviceNext = nullptr;
+  if (d.tail) {
+    d.tail->deviceNext = header;
+  } else {
+    d.head = header;
+  }
+  d.tail = header;
+  d.Unlock();
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT SdlWaveOut::Reset(WaveOutHandle handle) {
+  Impl& d = *impl_;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  d.Lock();
+  while (d.head) d.FinishHead();
+  SDL_AudioStreamClear(d.toMix);
+  if (d.toDevice) SDL_AudioStreamClear(d.toDevice);
+  d.taken = 0;
+  d.Unlock();
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT SdlWaveOut::Pause(WaveOutHandle handle) {
+  Impl& d = *impl_;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  d.Lock();
+  d.paused = true;
+  d.Unlock();
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT SdlWaveOut::Restart(WaveOutHandle handle) {
+  Impl& d = *impl_;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  d.Lock();
+  d.paused = false;
+  d.Unlock();
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT SdlWaveOut::GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) {
+  Impl& d = *impl_;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!bytes) return MMSYSERR_INVALPARAM;
+  d.Lock();
+  const std::uint64_t buffered = d.Buffered();
+  *bytes = std::uint32_t(d.taken > buffered ? d.taken - buffered : 0);
+  d.Unlock();
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT SdlWaveOut::Close(WaveOutHandle handle) {
+  Impl& d = *impl_;
+  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  d.Lock();
+  const bool queued = d.head != nullptr;
+  d.Unlock();
+  if (queued) return WAVERR_STILLPLAYING;
+  d.CloseDevice();
+  return MMSYSERR_NOERROR;
+}
+
+void SdlWaveOut::SetMixSource(MixSource source) {
+  Impl& d = *impl_;
+  if (d.device) d.Lock();
+  d.mixSource = std::move(source);
+  if (d.device) d.Unlock();
+}
+
+int SdlWaveOut::MixRate() const { return impl_->device ? impl_->obtained.freq : 0; }
+
+void SdlWaveOut::SetTap(Tap tap) {
+  Impl& d = *impl_;
+  if (d.device) d.Lock();
+  d.tap = std::move(tap);
+  if (d.device) d.Unlock();
+}
+
+std::unique_ptr<WaveOut> CreateSdlWaveOut(Host& host) { return std::make_unique<SdlWaveOut>(host); }
+
 }  // namespace platform::sdl

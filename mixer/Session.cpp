@@ -1,0 +1,146 @@
+#include "mixer/Session.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "mixer/Channels.h"
+#include "mixer/Output.h"
+#include "platform/Profile.h"
+
+namespace mixer {
+
+MixSession* currentSession = nullptr;
+
+namespace {
+
+// There is at most one session, so its record has one fixed home: a stale
+// handle then still reads a zero-filled record and fails the check, until a
+// new session takes the place.
+MixSession sessionRecord;
+
+const PcmWaveFormat kOutputTemplate{1, 1, 11025, 11025, 1, 8};
+
+int ReadInt(const char* section, const char* key, int defaultValue) {
+  return platform::GetPrivateProfileInt(section, key, defaultValue, WaveMixIniPath());
+}
+
+void RegisterCallbackWindowClass() {
+  std::uint32_t lastError = 0;
+  if (!platform::Current().RegisterWindowClass("WavMix32", CallbackWindowProc, &lastError) && lastError != 0 &&
+      lastError != platform::ERROR_CLASS_ALREADY_EXISTS) {
+    throw EWaveMixError("Error registering class #" + std::to_string(lastError));
+  }
+}
+
+std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high) {
+  return std::min(std::max(value, low), high);
+}
+
+std::int32_t ComputeBlockLength(std::int32_t fallback, const PcmWaveFormat& format, const char* deviceSection) {
+  const std::int32_t deviceValue = ReadInt(deviceSection, "WaveBlockLen", 0);
+  if (deviceValue != 0) return Clamp(deviceValue, 512, 4096);
+  if (fallback != 0) return Clamp(fallback, 512, 4096);
+  return std::min<std::int32_t>(std::int32_t(format.samplesPerSec / 11025) * 2048, 4096);
+}
+
+void FreeSession(MixSession* session) {
+  std::memset(session, 0, sizeof *session);
+  if (currentSession == session) currentSession = nullptr;
+}
+
+}  // namespace
+
+std::string WaveMixIniPath() {
+  const char* named = std::getenv("WAVEMIX_INI");
+  if (named && *named) return named;
+  return platform::Current().ProgramFolder() + "WAVEMIX.INI";
+}
+
+MixSession* CheckSession(MixSession* handle) {
+  if (!handle || handle->signature != kSessionSignature || handle->signatureTail != kSessionSignature)
+    throw EWaveMixError("Invalid Session handle");
+  currentSession = handle;
+  return handle;
+}
+
+MixSession* WaveMixInit() {
+  const MixConfig config{10, 0, 0, 0};
+  return WaveMixInitWithConfig(&config);
+}
+
+MixSession* WaveMixInitWithConfig(const MixConfig* config) {
+  if (currentSession) throw EWaveMixError("Session already initialized");
+  RegisterCallbackWindowClass();
+  ResetRequestPool();
+  if (config && config->size != 10) config = nullptr;
+
+  platform::WaveOut& device = Device();
+  const std::uint32_t deviceCount = device.GetNumDevs();
+  if (deviceCount == 0) throw EWaveMixError("No wave output devices available");
+
+  MixSession* session = &sessionRecord;
+  std::memset(session, 0, sizeof *session);
+  currentSession = session;
+  session->signature = session->signatureTail = kSessionSignature;
+  for (MixPlayRequest*& entry : session->channel) entry = ClosedChannel();
+  session->format = kOutputTemplate;
+
+  const int defaultRemix = ReadInt("default", "Remix", 1);
+  const int defaultGoodWavePos = ReadInt("default", "GoodWavePos", 0);
+  const int defaultBlocks = ReadInt("default", "WaveBlocks", 3);
+  const std::int32_t fallbackBlockLength = ReadInt("default", "WaveBlockLen", 0) & 0xFFFC;
+  const int defaultRate = ReadInt("default", "SamplesPerSec", 11);
+
+  session->deviceId = ReadInt("general", "WaveOutDevice", 0);
+  if (session->deviceId >= std::int32_t(deviceCount)) session->deviceId = platform::WAVE_MAPPER;
+
+  // A failed query leaves the record as it was: zero, so no flags and one channel.
+  platform::WaveOutCaps caps{};
+  const bool haveCaps = device.GetDevCaps(session->deviceId, &caps) == platform::MMSYSERR_NOERROR;
+  const std::string name =
+      haveCaps ? std::string(caps.productName, strnlen(caps.productName, sizeof caps.productName)) : "Unknown Device";
+
+  if (caps.support & platform::WAVECAPS_SYNC) {
+    FreeSession(session);
+    throw EWaveMixError(name +
+                        " is a syncronous (blocking) wave output device.  This will not permit audio to play while "
+                        "other applications are running");
+  }
+  if (ReadInt("not compatible", name.c_str(), 0) != 0) {
+    FreeSession(session);
+    throw EWaveMixError(name + " is not compatible with the realtime wavemixer");
+  }
+
+  std::strncpy(session->deviceName, name.c_str(), sizeof session->deviceName - 1);
+  const char* section = session->deviceName;
+  session->remixRoutine = ReadInt(section, "Remix", defaultRemix) == 2 ? DeferToMixPosition : RemixBlocks;
+  session->goodWavePos = std::uint8_t(ReadInt(section, "GoodWavePos", defaultGoodWavePos));
+  session->blockCount = Clamp(ReadInt(section, "WaveBlocks", defaultBlocks), 2, 6);
+  session->positionAdjust = AddOffset;
+
+  if (config && (config->flags & CONFIG_CHANNELS) && config->channels > 1 && caps.channels > 1) {
+    session->format.channels = 2;
+    session->format.blockAlign = 2;
+  }
+  int rate = ReadInt(section, "SamplesPerSec", defaultRate);
+  if (config && (config->flags & CONFIG_SAMPLINGRATE) &&
+      (config->samplingRate == 11 || config->samplingRate == 22 || config->samplingRate == 44))
+    rate = config->samplingRate;
+  if (rate == 22) session->format.samplesPerSec = 22050;
+  if (rate == 44) session->format.samplesPerSec = 44100;
+  session->format.avgBytesPerSec = session->format.channels * session->format.samplesPerSec;
+
+  session->blockLength = ComputeBlockLength(fallbackBlockLength, session->format, section);
+  return session;
+}
+
+void WaveMixEndSession(MixSession* hMixSession) {
+  MixSession* session = CheckSession(hMixSession);
+  WaveMixActivate(session, 0);
+  WaveMixShutChannels(session, 0, CLEAR_ALL);
+  FreeSession(session);
+  currentSession = nullptr;
+}
+
+}  // namespace mixer

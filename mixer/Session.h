@@ -1,0 +1,64 @@
+// The session record and the process-wide reference to the session in use.
+// Internal to the mixer (and its tests and tools): callers of the mixer see
+// only the handle.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "mixer/WaveMix.h"
+
+namespace mixer {
+
+// start: the timeline position from which the play must be heard; request:
+// the last play placed, or nil.
+using RemixRoutine = void (*)(std::int32_t start, MixPlayRequest* request);
+// Maps the device's byte count onto the timeline with positionOffset.
+using PositionAdjust = std::int32_t (*)(std::uint32_t deviceBytes, std::int32_t offset);
+
+constexpr std::uint16_t kSessionSignature = 0x5432;
+
+// A channel entry with all bits set: the channel is closed.
+inline MixPlayRequest* ClosedChannel() { return reinterpret_cast<MixPlayRequest*>(~std::uintptr_t{0}); }
+
+struct MixSession {
+  std::uint16_t signature;
+  platform::WindowHandle callbackWindow;
+  platform::WaveOutHandle waveOut;
+  std::uint8_t active;
+  std::int32_t deviceId;  // -1: the wave mapper
+  char deviceName[32];
+  MixPlayRequest* channel[8];  // ClosedChannel(), nil (idle) or the first queued play
+  std::int32_t openChannelCount;
+  std::int32_t channelStamp[8];
+  std::int32_t playSequence;
+  PcmWaveFormat format;
+  std::int32_t blockLength;  // 512..4096
+  std::int32_t blockCount;  // 2..6
+  std::int32_t mixPosition;
+  std::uint32_t timeBase;
+  std::uint8_t goodWavePos;  // 1: the device's position, else the clock's
+  std::int32_t positionOffset;
+  RemixRoutine remixRoutine;
+  PositionAdjust positionAdjust;
+  MixPlayRequest* pendingPlays;  // the last held play; its next is the first
+  std::uint16_t signatureTail;
+};
+
+// The session named by the latest mixer call; every internal operation works on it.
+extern MixSession* currentSession;
+
+// Validates a handle and makes it currentSession; throws "Invalid Session handle".
+MixSession* CheckSession(MixSession* handle);
+
+// Where WAVEMIX.INI is read from: $WAVEMIX_INI, else the program's folder.
+std::string WaveMixIniPath();
+
+inline constexpr char kMemoryMessage[] =
+    "Unable to allocate memory for waveform data.  Try making more memory available by closing other "
+    "applications.";
+
+// The process's wave-out device.
+inline platform::WaveOut& Device() { return platform::Current().WaveOutDevice(); }
+
+}  // namespace mixer
