@@ -41,10 +41,14 @@ struct SdlWaveOut::Impl {
   std::vector<std::uint8_t> deviceBytes;
 
   // Everything below is shared with the audio thread: under the device lock.
+  // head..tail: written and not yet done; feed: the first block not wholly
+  // handed to the stream yet (nil when all are), feedOffset bytes into it.
   WaveHeader* head = nullptr;
   WaveHeader* tail = nullptr;
-  std::uint32_t headOffset = 0;  // bytes of the head block already taken
-  std::uint64_t taken = 0;  // bytes taken from blocks since the open or reset
+  WaveHeader* feed = nullptr;
+  std::uint32_t feedOffset = 0;
+  std::uint64_t headStart = 0;  // byte count at which the head block begins
+  std::uint64_t taken = 0;  // bytes handed to the stream since the open or reset
   bool paused = false;
   MixSource mixSource;
   Tap tap;
@@ -80,34 +84,51 @@ struct SdlWaveOut::Impl {
     return frames * format.blockAlign;
   }
 
+  std::uint64_t Played() const {
+    const std::uint64_t buffered = Buffered();
+    return taken > buffered ? taken - buffered : 0;
+  }
+
   void FinishHead() {
     WaveHeader* block = head;
     head = block->deviceNext;
     if (!head) tail = nullptr;
+    if (feed == block) {
+      feed = head;
+      feedOffset = 0;
+    }
+    headStart += block->bufferLength;
     block->deviceNext = nullptr;
-    headOffset = 0;
     block->flags.store((block->flags.load() & ~WHDR_INQUEUE) | WHDR_DONE);
     if (window) host.PostMessage(window, MM_WOM_DONE, handle, reinterpret_cast<std::intptr_t>(block));
+  }
+
+  // A block is done once all of it has come out of the stream.
+  void FinishPlayed() {
+    const std::uint64_t played = Played();
+    while (head && head != feed && played >= headStart + head->bufferLength) FinishHead();
   }
 
   // Feeds the stream from the blocks until it holds `needBytes` of mix
   // format or the blocks run out. Only about what is needed goes in, so
   // that what is mixed is heard soon.
   void Feed(int needBytes) {
-    while (head && SDL_AudioStreamAvailable(toMix) < needBytes) {
+    while (feed && SDL_AudioStreamAvailable(toMix) < needBytes) {
       const int missingFrames = (needBytes - SDL_AudioStreamAvailable(toMix)) / kMixFrameBytes + 1;
-      std::uint64_t want = (std::uint64_t(missingFrames) * format.samplesPerSec / std::uint64_t(obtained.freq) + 8) *
-                           format.blockAlign;
-      const std::uint32_t left = head->bufferLength - headOffset;
-      const std::uint32_t count = std::uint32_t(std::min<std::uint64_t>(want, left));
-      const std::uint8_t* bytes = head->data + headOffset;
+      const std::uint64_t want =
+          (std::uint64_t(missingFrames) * format.samplesPerSec / std::uint64_t(obtained.freq) + 8) * format.blockAlign;
+      const std::uint32_t count = std::uint32_t(std::min<std::uint64_t>(want, feed->bufferLength - feedOffset));
+      const std::uint8_t* bytes = feed->data + feedOffset;
       if (count > 0) {
         SDL_AudioStreamPut(toMix, bytes, int(count));
         if (tap) tap(bytes, count);
       }
-      headOffset += count;
+      feedOffset += count;
       taken += count;
-      if (headOffset >= head->bufferLength) FinishHead();
+      if (feedOffset >= feed->bufferLength) {
+        feed = feed->deviceNext;
+        feedOffset = 0;
+      }
     }
   }
 
@@ -118,9 +139,9 @@ struct SdlWaveOut::Impl {
     if (!paused) {
       Feed(mixBytes);
       // Short of data the stream gives up what it holds; the rest is silence.
-      if (!head) SDL_AudioStreamFlush(toMix);
-      const int got = SDL_AudioStreamGet(toMix, mix.data(), mixBytes);
-      (void)got;
+      if (!feed) SDL_AudioStreamFlush(toMix);
+      SDL_AudioStreamGet(toMix, mix.data(), mixBytes);
+      FinishPlayed();
     }
     if (mixSource) mixSource(mix.data(), frames);
     if (!toDevice) {
@@ -129,8 +150,8 @@ struct SdlWaveOut::Impl {
       return;
     }
     SDL_AudioStreamPut(toDevice, mix.data(), mixBytes);
-    const int got = SDL_AudioStreamGet(toDevice, out, len);
-    if (got < len) std::memset(out + std::max(got, 0), obtained.silence, std::size_t(len - std::max(got, 0)));
+    const int got = std::max(SDL_AudioStreamGet(toDevice, out, len), 0);
+    if (got < len) std::memset(out + got, obtained.silence, std::size_t(len - got));
   }
 
   static void Callback(void* userdata, Uint8* out, int len) { static_cast<Impl*>(userdata)->Render(out, len); }
@@ -144,7 +165,7 @@ struct SdlWaveOut::Impl {
     if (toMix) SDL_FreeAudioStream(toMix);
     if (toDevice) SDL_FreeAudioStream(toDevice);
     toMix = toDevice = nullptr;
-    head = tail = nullptr;
+    head = tail = feed = nullptr;
   }
 };
 
@@ -215,8 +236,9 @@ MMRESULT SdlWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWaveForm
   d.handle = ++d.lastHandle;
   d.window = callbackWindow;
   d.format = format;
-  d.head = d.tail = nullptr;
-  d.headOffset = 0;
+  d.head = d.tail = d.feed = nullptr;
+  d.feedOffset = 0;
+  d.headStart = 0;
   d.taken = 0;
   d.paused = false;
   SDL_PauseAudioDevice(device, 0);
@@ -254,6 +276,10 @@ MMRESULT SdlWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
     d.head = header;
   }
   d.tail = header;
+  if (!d.feed) {
+    d.feed = header;
+    d.feedOffset = 0;
+  }
   d.Unlock();
   return MMSYSERR_NOERROR;
 }
@@ -265,7 +291,7 @@ MMRESULT SdlWaveOut::Reset(WaveOutHandle handle) {
   while (d.head) d.FinishHead();
   SDL_AudioStreamClear(d.toMix);
   if (d.toDevice) SDL_AudioStreamClear(d.toDevice);
-  d.taken = 0;
+  d.taken = d.headStart = 0;
   d.Unlock();
   return MMSYSERR_NOERROR;
 }
@@ -293,8 +319,7 @@ MMRESULT SdlWaveOut::GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes
   if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
   if (!bytes) return MMSYSERR_INVALPARAM;
   d.Lock();
-  const std::uint64_t buffered = d.Buffered();
-  *bytes = std::uint32_t(d.taken > buffered ? d.taken - buffered : 0);
+  *bytes = std::uint32_t(d.Played());
   d.Unlock();
   return MMSYSERR_NOERROR;
 }
