@@ -10,7 +10,13 @@
 namespace platform::sdl {
 namespace {
 
-constexpr int kDeviceFrames = 512;
+// The device buffer: about 12 ms of the session's rate, 128 to 512 frames,
+// so that a block written now is heard within a buffer or two.
+Uint16 DeviceFrames(std::uint32_t rate) {
+  Uint16 frames = 128;
+  while (frames < 512 && std::uint64_t(frames) * 2 * 1000 <= std::uint64_t(rate) * 12) frames = Uint16(frames * 2);
+  return frames;
+}
 constexpr int kMixChannels = 2;
 constexpr int kMixFrameBytes = 2 * kMixChannels;
 constexpr char kDefaultName[] = "Default audio output";
@@ -210,7 +216,7 @@ MMRESULT SdlWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWaveForm
   desired.freq = int(format.samplesPerSec);
   desired.format = sourceFormat;
   desired.channels = Uint8(format.channels);
-  desired.samples = kDeviceFrames;
+  desired.samples = DeviceFrames(format.samplesPerSec);
   desired.callback = Impl::Callback;
   desired.userdata = &d;
   const std::string name = deviceId > 0 ? SDL_GetAudioDeviceName(deviceId - 1, 0) : "";

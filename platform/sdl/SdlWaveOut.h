@@ -3,7 +3,8 @@
 // converts the written blocks to what the device took. The audio callback
 // plays the blocks in order, counts the bytes played and posts one
 // MM_WOM_DONE per finished block through Host::PostMessage, the only step
-// that crosses threads. The device buffer is 512 frames.
+// that crosses threads. The device buffer holds about 12 ms (128 to 512
+// frames).
 //
 // Device 0 and WAVE_MAPPER are the system's default output; devices 1..n are
 // SDL's named outputs. With no audio driver there are no devices.

@@ -1,15 +1,32 @@
-// The test program's operator new counts its calls, so that a test can
-// show that the mixer's play path allocates nothing.
+// The test program's operators new and delete count allocations, so that a
+// test can show that the mixer's play path allocates nothing. Every plain
+// form is replaced, so that each pair allocates and frees alike.
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
 std::atomic<long> allocations{0};
 
-void* operator new(std::size_t size) {
+namespace {
+void* Allocate(std::size_t size) noexcept {
   ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
+  return std::malloc(size ? size : 1);
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (void* p = Allocate(size)) return p;
   throw std::bad_alloc();
 }
+void* operator new[](std::size_t size) {
+  if (void* p = Allocate(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
