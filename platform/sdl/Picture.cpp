@@ -120,6 +120,7 @@ struct Picture::Impl {
   std::uint64_t version = 0;
   std::vector<std::uint32_t> pixels;
   std::vector<std::uint32_t> scratch;  // the picture as it was, for copies onto itself
+  std::vector<int> columns;            // source column of each column of a copy
   Color font, brush{255, 255, 255}, pen;
   int fontSize = 8;
   int fontStyle = TTF_STYLE_NORMAL;
@@ -209,16 +210,23 @@ void Picture::CopyRect(Rect dest, const Picture& source, Rect sourceRect) {
   }
   const int x0 = std::max(dest.left, 0), x1 = std::min(dest.right, d.width);
   const int y0 = std::max(dest.top, 0), y1 = std::min(dest.bottom, d.height);
+  if (x0 >= x1 || y0 >= y1) return;
+  // Nearest source column of every destination column, worked out once per
+  // copy (the buffer keeps its size, so this allocates only the first time);
+  // -1 marks a column that falls outside the source.
+  d.columns.resize(std::size_t(d.width));
+  for (int x = x0; x < x1; ++x) {
+    const int sx = sourceRect.left + int(std::int64_t(x - dest.left) * srcW / destW);
+    d.columns[std::size_t(x)] = sx >= 0 && sx < s.width ? sx : -1;
+  }
+  const int* columns = d.columns.data();
   for (int y = y0; y < y1; ++y) {
-    // Nearest source row and column: every source pixel is repeated evenly.
     const int sy = sourceRect.top + int(std::int64_t(y - dest.top) * srcH / destH);
     if (sy < 0 || sy >= s.height) continue;
     std::uint32_t* out = &d.pixels[std::size_t(y) * d.width];
     const std::uint32_t* in = from + std::size_t(sy) * s.width;
-    for (int x = x0; x < x1; ++x) {
-      const int sx = sourceRect.left + int(std::int64_t(x - dest.left) * srcW / destW);
-      if (sx >= 0 && sx < s.width) out[x] = in[sx];
-    }
+    for (int x = x0; x < x1; ++x)
+      if (columns[x] >= 0) out[x] = in[columns[x]];
   }
   ++d.version;
 }
