@@ -39,6 +39,9 @@ TForm1::TForm1(platform::Host& host) : host_(host) {
   LoadEmbedded(lv1, "lv1");
   LoadEmbedded(lv2, "lv2");
   mid_p = host.CreateMidiPlayer();
+  WaveMix1 = std::make_unique<mixer::TWaveMix>(nullptr);
+  WaveMix1->SetActivated(true);
+  WaveMix1->SetChannels(3);
   Timer1 = host.CreateTimer(20, false, [this] { Guarded([this] { Timer1Timer(); }); });
   Timer2 = host.CreateTimer(20, true, [this] { Guarded([this] { Timer2Timer(); }); });
   Timer3 = host.CreateTimer(1000, false, [this] { Guarded([this] { Timer3Timer(); }); });

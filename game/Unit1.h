@@ -9,16 +9,13 @@
 #include <optional>
 #include <string>
 
+#include "game/Cues.h"
 #include "game/Engine.h"
 #include "game/GameState.h"
 #include "game/Render.h"
 #include "platform/Host.h"
 #include "platform/MidiPlayer.h"
 #include "platform/Picture.h"
-
-namespace mixer {
-struct MixWave;
-}
 
 namespace game {
 
@@ -81,12 +78,20 @@ class TForm1 {
   platform::Picture lv1{33, 33};
   platform::Picture lv2{33, 33};
   std::unique_ptr<platform::MidiPlayer> mid_p;
+  // Activated = true, then Channels = 3 (channels 0 and 1), as it is created.
+  std::unique_ptr<mixer::TWaveMix> WaveMix1;
   std::unique_ptr<platform::Timer> Timer1;
   std::unique_ptr<platform::Timer> Timer2;
   std::unique_ptr<platform::Timer> Timer3;
 
   ::game::GameState GameState;
   Random random;
+
+  // The wave that the cues of `channel` (0 or 1) loaded last, or nil.
+  mixer::MixWave* CueWave(int channel) const { return channel == 0 ? wave0 : wave1; }
+  // The waves the cues keep loaded: wave0, wave1 and the earlier ones that
+  // a channel still plays.
+  std::size_t CueWavesLoaded() const;
 
  private:
   void ReportError(const char* text) noexcept;
@@ -104,6 +109,8 @@ class TForm1 {
   // Releases the waves held in wave0 and wave1.
   void ReleaseCues() noexcept;
   void TraceCue(const char* operation, const std::string& name) noexcept;
+  // The program folder + "/dat/" + name.
+  std::string DatPath(const std::string& name) const;
 
   // Fills GameState.saved from dat/my.dat; throws platform::IoError.
   void LoadRecord();
@@ -124,6 +131,7 @@ class TForm1 {
   // The wave each cue channel loaded last.
   mixer::MixWave* wave0 = nullptr;
   mixer::MixWave* wave1 = nullptr;
+  EarlierWaves earlierWaves_;
 };
 
 // Copies the whole 400 x 300 of `source` onto the same rectangle of `dest`.

@@ -178,6 +178,10 @@ void WaveMixShutChannels(MixSession* hMixSession, std::int32_t channel, std::uin
 void WaveMixClearChannel(MixSession* hMixSession, std::int32_t channel, std::uint32_t flags);
 void WaveMixPlay(MixPlayParams* params);
 void WaveMixReleaseWave(MixSession* hMixSession, MixWave* wave);
+// Whether a play of the wave is queued on an open channel (mixed ahead or
+// not, until the device has played its end) or held: a wave for which this
+// is false can be released without cutting anything short.
+bool WaveMixWaveInUse(MixSession* hMixSession, const MixWave* wave);
 
 // Output: activate = 1 takes the wave-out device and starts output; any other
 // value releases it.
