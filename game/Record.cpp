@@ -92,9 +92,8 @@ std::optional<std::int32_t> ParseRecordNumber(std::string_view token) {
   return static_cast<std::int32_t>(value);
 }
 
-void ReadRecord(const std::string& path, tmy& saved) {
-  std::string bytes = ReadAll(path);
-  if (const std::size_t eof = bytes.find(kCtrlZ); eof != std::string::npos) bytes.resize(eof);
+void ParseRecord(std::string_view bytes, tmy& saved) {
+  if (const std::size_t eof = bytes.find(kCtrlZ); eof != std::string_view::npos) bytes = bytes.substr(0, eof);
   const std::size_t size = bytes.size();
   std::size_t at = 0;
 
@@ -106,7 +105,7 @@ void ReadRecord(const std::string& path, tmy& saved) {
   };
 
   const std::size_t cr = bytes.find(kCR);
-  saved.textLine = bytes.substr(0, cr == std::string::npos ? size : cr);
+  saved.textLine = std::string(bytes.substr(0, cr == std::string_view::npos ? size : cr));
   skipLine();
 
   for (std::int32_t* field : {&saved.hiScore, &saved.fixedOne, &saved.goodCount, &saved.missCount}) {
@@ -117,20 +116,27 @@ void ReadRecord(const std::string& path, tmy& saved) {
     }
     const std::size_t start = at;
     while (at < size && at - start < kMaxToken && !IsBlank(bytes[at])) ++at;
-    const std::optional<std::int32_t> value = ParseRecordNumber(std::string_view(bytes).substr(start, at - start));
+    const std::optional<std::int32_t> value = ParseRecordNumber(bytes.substr(start, at - start));
     *field = value.value_or(0);
     if (!value) throw platform::IoError("Invalid numeric input");
     skipLine();
   }
 }
 
-void WriteRecord(const std::string& path, const tmy& saved) {
+void ReadRecord(const std::string& path, tmy& saved) { ParseRecord(ReadAll(path), saved); }
+
+std::string FormatRecord(const tmy& saved) {
   std::string text = saved.textLine;
   text += "\r\n";
   for (std::int32_t value : {saved.hiScore, saved.fixedOne, saved.goodCount, saved.missCount}) {
     text += std::to_string(value);
     text += "\r\n";
   }
+  return text;
+}
+
+void WriteRecord(const std::string& path, const tmy& saved) {
+  const std::string text = FormatRecord(saved);
 
   // A read-only record stays as it is, as it would if it were rewritten in place.
   struct stat old {};

@@ -18,6 +18,11 @@ namespace game {
 // the file cannot be opened or read (no field changes) or a number is
 // malformed (the fields before it keep what was read, that one becomes 0).
 void ReadRecord(const std::string& path, tmy& saved);
+// The reading rules of ReadRecord on the file's bytes, with the same errors
+// for malformed numbers.
+void ParseRecord(std::string_view bytes, tmy& saved);
+// The five lines WriteRecord puts in the file.
+std::string FormatRecord(const tmy& saved);
 
 // Replaces the file at `path` with the record, atomically: the lines go to a
 // temporary file beside it, which is flushed to disk and renamed over the
