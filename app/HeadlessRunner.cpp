@@ -13,7 +13,9 @@
 #include "app/Application.h"
 #include "platform/Json.h"
 #include "platform/Picture.h"
+#include "platform/WavFile.h"
 #include "platform/headless/HeadlessHost.h"
+#include "platform/headless/VirtualWaveOut.h"
 
 namespace app {
 namespace {
@@ -90,13 +92,14 @@ struct Options {
   std::optional<std::uint32_t> seed;
   std::optional<std::string> script;
   std::optional<std::string> folder;
+  std::optional<std::string> audioOut;
 };
 
 Options ParseArguments(const std::vector<std::string>& args) {
   Options options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& name = args[i];
-    if (name != "--seed" && name != "--script" && name != "--folder") {
+    if (name != "--seed" && name != "--script" && name != "--folder" && name != "--audio-out") {
       throw ScriptError("unknown argument '" + name + "'");
     }
     if (i + 1 == args.size()) throw ScriptError(name + " needs a value");
@@ -105,6 +108,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
       options.seed = std::uint32_t(Integer(value, 0, UINT32_MAX, "seed"));
     } else if (name == "--script") {
       options.script = value;
+    } else if (name == "--audio-out") {
+      options.audioOut = value;
     } else {
       options.folder = value;
     }
@@ -182,6 +187,23 @@ int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ost
 
   HeadlessHost host(options.folder ? *options.folder : ProgramFolder());
   host.SetTraceSink([&out](const std::string& line) { out << line << '\n' << std::flush; });
+  // The device keeps what it played only when asked to, silences included,
+  // so that a byte's place in the file is its instant of virtual time.
+  auto device = std::make_unique<platform::headless::VirtualWaveOut>(host);
+  platform::headless::VirtualWaveOut& waveOut = *device;
+  waveOut.SetRecording(options.audioOut.has_value());
+  waveOut.SetRecordGaps(true);
+  host.SetWaveOut(std::move(device));
+  const auto writeAudio = [&]() {
+    if (!options.audioOut) return 0;
+    try {
+      platform::WriteWavFile(*options.audioOut, waveOut.OpenFormat(), waveOut.Recording());
+    } catch (const std::exception& e) {
+      err << "kesto: " << e.what() << '\n';
+      return 2;
+    }
+    return 0;
+  };
   platform::SetCurrent(&host);
   struct Uncurrent {
     ~Uncurrent() { platform::SetCurrent(nullptr); }
@@ -199,15 +221,16 @@ int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ost
     try {
       if (Execute(words, host, *form, out)) {
         form.reset();
-        host.Trace("{\"exit\":0}");
-        return 0;
+        const int code = writeAudio();
+        host.Trace("{\"exit\":" + std::to_string(code) + "}");
+        return code;
       }
     } catch (const ScriptError& e) {
       err << "kesto: script line " << number << ": " << e.what() << '\n';
       return 2;
     }
   }
-  return 0;
+  return writeAudio();
 }
 
 }  // namespace app

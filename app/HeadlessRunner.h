@@ -1,4 +1,4 @@
-// `kesto --headless [--seed N] [--script FILE]`: the game on the headless
+// `kesto --headless [--seed N] [--script FILE] [--audio-out FILE.wav]`: the game on the headless
 // backend in virtual time, driven by a script of commands, one a line:
 //   tick [N]                        advance N x 20 ms (default 1)
 //   click X Y [left|right|middle]   a press on the picture
@@ -9,6 +9,9 @@
 // Blank lines and lines starting with '#' are ignored. Cues, message boxes
 // and the end ({"exit":CODE}) are written as JSON lines as they happen. At
 // the end of the script the run stops as if killed, unless the window closed.
+// With --audio-out, what the virtual wave device played is written at the
+// end as a WAVE file in the session's output format, the silences where
+// nothing played included, so that byte n sounded at virtual time n / rate.
 #pragma once
 
 #include <iosfwd>

@@ -18,6 +18,7 @@
 #include "mixer/Output.h"
 #include "mixer/Session.h"
 #include "mixer/WaveMix.h"
+#include "platform/WavFile.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
 #include "tools/wavemix_host.h"
@@ -146,28 +147,6 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
-}
-
-void PutLe(std::vector<std::uint8_t>& out, std::uint32_t value, int width) {
-  for (int i = 0; i < width; ++i) out.push_back(std::uint8_t(value >> (8 * i)));
-}
-
-std::vector<std::uint8_t> WavOf(const platform::PcmWaveFormat& format, const std::vector<std::uint8_t>& data) {
-  std::vector<std::uint8_t> out{'R', 'I', 'F', 'F'};
-  PutLe(out, std::uint32_t(36 + data.size() + (data.size() & 1)), 4);
-  for (char c : std::string("WAVEfmt ")) out.push_back(std::uint8_t(c));
-  PutLe(out, 16, 4);
-  PutLe(out, format.formatTag, 2);
-  PutLe(out, format.channels, 2);
-  PutLe(out, format.samplesPerSec, 4);
-  PutLe(out, format.avgBytesPerSec, 4);
-  PutLe(out, format.blockAlign, 2);
-  PutLe(out, format.bitsPerSample, 2);
-  for (char c : std::string("data")) out.push_back(std::uint8_t(c));
-  PutLe(out, std::uint32_t(data.size()), 4);
-  out.insert(out.end(), data.begin(), data.end());
-  if (data.size() & 1) out.push_back(0);
-  return out;
 }
 
 int Convert(const Options& options) {
@@ -343,7 +322,7 @@ int Render(const Options& options) {
       }
     }
   }
-  WriteBytes(options.rest[1], WavOf(session->format, platform.device->Recording()));
+  platform::WriteWavFile(options.rest[1], session->format, platform.device->Recording());
   return 0;
 }
 

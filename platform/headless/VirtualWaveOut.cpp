@@ -45,6 +45,11 @@ struct VirtualWaveOut::Impl {
   std::vector<std::uint8_t> pending;
   std::uint64_t pendingBase = 0;  // byte count of pending[0]
   std::uint64_t recorded = 0;  // byte count played and recorded
+  // Since the open: the instant, and the bytes played or taken as gaps. A
+  // gap fills the timeline up to the byte that virtual time has reached, so
+  // that rounding does not add up over many gaps.
+  std::uint64_t openMicros = 0;
+  std::uint64_t timelineBytes = 0;
 
   explicit Impl(HeadlessHost& h, VirtualWaveOutConfig c) : host(h), config(std::move(c)) {
     pending.reserve(1 << 16);
@@ -77,6 +82,7 @@ struct VirtualWaveOut::Impl {
       const auto from = pending.begin() + std::ptrdiff_t(recorded - pendingBase);
       recording.insert(recording.end(), from, from + std::ptrdiff_t(position - recorded));
     }
+    timelineBytes += position - recorded;
     recorded = position;
     // Forget what was played now and then; the storage stays.
     if (recorded - pendingBase > (1 << 15)) {
@@ -90,11 +96,16 @@ struct VirtualWaveOut::Impl {
     pendingBase = recorded = 0;
   }
 
-  void RecordSilence(std::uint64_t bytes) {
-    if (!recordOn) return;
-    const std::uint8_t silence = format.bitsPerSample == 8 ? 0x80 : 0x00;
+  // The starved device's silence up to `now`.
+  void RecordGap(std::uint64_t now) {
+    if (!recordGaps) return;
     const std::uint64_t align = std::max<std::uint16_t>(format.blockAlign, 1);
-    recording.insert(recording.end(), bytes - bytes % align, silence);
+    std::uint64_t reached = (now - openMicros) * Rate() / 1000000;
+    reached -= reached % align;
+    if (reached <= timelineBytes) return;
+    const std::uint8_t silence = format.bitsPerSample == 8 ? 0x80 : 0x00;
+    if (recordOn) recording.insert(recording.end(), reached - timelineBytes, silence);
+    timelineBytes = reached;
   }
 
   WaveHeader* PopHead() {
@@ -184,8 +195,9 @@ MMRESULT VirtualWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWave
   d.ForgetPending();
   d.paused = false;
   d.frozen = 0;
-  d.runStartMicros = d.host.NowMicros();
+  d.runStartMicros = d.openMicros = d.host.NowMicros();
   d.runStartBytes = 0;
+  d.timelineBytes = 0;
   *handle = d.handle;
   return MMSYSERR_NOERROR;
 }
@@ -222,10 +234,7 @@ MMRESULT VirtualWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
   d.Sync(now);
   if (!d.paused && d.Position(now) == d.written) {
     // Starved: a new run begins now; the silence before it is a gap.
-    if (d.recordGaps) {
-      const std::uint64_t starvedAt = d.InstantOf(d.written);
-      if (now > starvedAt) d.RecordSilence((now - starvedAt) * d.Rate() / 1000000);
-    }
+    d.RecordGap(now);
     d.runStartMicros = now;
     d.runStartBytes = d.written;
   }
@@ -266,6 +275,9 @@ MMRESULT VirtualWaveOut::Pause(WaveOutHandle handle) {
   const std::uint64_t now = d.host.NowMicros();
   d.Sync(now);
   d.frozen = d.Position(now);
+  // A starved device paused to be fed (the mixer's start from idle) was
+  // silent until now.
+  if (d.frozen == d.written) d.RecordGap(now);
   d.paused = true;
   return MMSYSERR_NOERROR;
 }

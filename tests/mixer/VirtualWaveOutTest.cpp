@@ -97,12 +97,24 @@ TEST_F(VirtualWaveOutTest, StarvedDeviceStartsAgainWhenWrittenAndCanRecordTheGap
   ASSERT_EQ(done.size(), 2u);
   EXPECT_EQ(done[1].first, 210000u + 99955u);
   const auto& r = device_.Recording();
-  // 10 ms of silence, the first block, about 100 ms of silence, the second.
-  ASSERT_EQ(r.size(), 110u + 1102u + 1102u + 1102u);
+  // 10 ms of silence, the first block, silence up to the byte of 210 ms
+  // (2315.25), the second block.
+  ASSERT_EQ(r.size(), 2315u + 1102u);
   EXPECT_EQ(r[0], 0x80);
   EXPECT_EQ(r[110], 1);
   EXPECT_EQ(r[110 + 1102], 0x80);
+  EXPECT_EQ(r[2314], 0x80);
+  EXPECT_EQ(r[2315], 2);
   EXPECT_EQ(r.back(), 2);
+  // Fed from idle as the mixer does it, paused around the write: the gap
+  // still reaches the byte of 410 ms (4520.25).
+  device_.Pause(handle_);
+  device_.Write(handle_, &headers_[0]);
+  device_.Restart(handle_);
+  host_.AdvanceMs(200);
+  ASSERT_EQ(r.size(), 4520u + 1102u);
+  EXPECT_EQ(r[4519], 0x80);
+  EXPECT_EQ(r[4520], 1);
 }
 
 TEST_F(VirtualWaveOutTest, InjectedFaultsAndDeviceRules) {
