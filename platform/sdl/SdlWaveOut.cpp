@@ -212,11 +212,13 @@ MMRESULT SdlWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWaveForm
   if (!handle) return MMSYSERR_INVALPARAM;
 
   const SDL_AudioFormat sourceFormat = format.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+  // The device is opened for the music mixed in beside the waves, not for
+  // the session's 8-bit format: the stream below converts the blocks.
   SDL_AudioSpec desired{};
-  desired.freq = int(format.samplesPerSec);
-  desired.format = sourceFormat;
-  desired.channels = Uint8(format.channels);
-  desired.samples = DeviceFrames(format.samplesPerSec);
+  desired.freq = kPreferredMixRate;
+  desired.format = AUDIO_S16SYS;
+  desired.channels = kMixChannels;
+  desired.samples = DeviceFrames(kPreferredMixRate);
   desired.callback = Impl::Callback;
   desired.userdata = &d;
   const std::string name = deviceId > 0 ? SDL_GetAudioDeviceName(deviceId - 1, 0) : "";

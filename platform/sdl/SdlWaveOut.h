@@ -1,6 +1,7 @@
-// The real wave-out device on SDL audio. The session's format is opened as
-// asked, SDL may change rate, format and channels, and an SDL_AudioStream
-// converts the written blocks to what the device took. The audio callback
+// The real wave-out device on SDL audio. Whatever the session's format, the
+// device is asked for 16-bit stereo at 44100 Hz, good for the music mixed in
+// beside the waves; SDL may change rate, format and channels, and an
+// SDL_AudioStream converts the written blocks to what the device took. The audio callback
 // plays the blocks in order, counts the bytes played and posts one
 // MM_WOM_DONE per finished block through Host::PostMessage, the only step
 // that crosses threads. The device buffer holds about 12 ms (128 to 512
@@ -18,6 +19,9 @@
 #include "platform/WaveOut.h"
 
 namespace platform::sdl {
+
+// The rate asked of SDL when the device opens.
+constexpr int kPreferredMixRate = 44100;
 
 class SdlWaveOut final : public WaveOut {
  public:
@@ -45,7 +49,8 @@ class SdlWaveOut final : public WaveOut {
   // A second source mixed into every callback after the waves, while the
   // device is open, whether or not blocks play: it adds `frames` frames of
   // interleaved 16-bit stereo at MixRate() to `out`, saturating. It runs on
-  // the audio thread under the device's lock; empty to remove.
+  // the audio thread under the device's lock; empty to remove. It may be
+  // set before the device opens and stays across a close and an open.
   using MixSource = std::function<void(std::int16_t* out, int frames)>;
   void SetMixSource(MixSource source);
   // The rate the device took (0 while closed).
