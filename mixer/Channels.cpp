@@ -242,9 +242,21 @@ void WaveMixPlay(MixPlayParams* params) {
     return;
   }
   const bool idle = BlockQueueHead() == nullptr;
-  if (idle) platform::Current().WaveOutDevice().Pause(s->waveOut);
-  FillFreeBlocks();
-  if (idle) platform::Current().WaveOutDevice().Restart(s->waveOut);
+  platform::WaveOut& device = platform::Current().WaveOutDevice();
+  if (!idle) {
+    FillFreeBlocks();
+    return;
+  }
+  device.Pause(s->waveOut);
+  try {
+    FillFreeBlocks();
+  } catch (...) {
+    // A paused device would hold the blocks already written and never
+    // report them done: every later play would stay silent.
+    device.Restart(s->waveOut);
+    throw;
+  }
+  device.Restart(s->waveOut);
 }
 
 void WaveMixReleaseWave(MixSession* hMixSession, MixWave* wave) {

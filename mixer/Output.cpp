@@ -417,13 +417,20 @@ void RemixBlocks(std::int32_t start, MixPlayRequest*) {
   s->mixPosition = mixed;
   Wave().Pause(s->waveOut);
   for (MixBlock* b = queueHead; b;) {
-    MixBlock* next = b->next;
     if (Wave().Write(s->waveOut, &b->header) != platform::MMSYSERR_NOERROR) {
-      ReleaseBlock(b);
-      UnqueueBlock(b);
+      // The failed block and those behind it never reached the device, so
+      // no notice would ever free them; the ones written before it play on,
+      // and their notices keep the pump going.
+      while (b) {
+        MixBlock* next = b->next;
+        ReleaseBlock(b);
+        UnqueueBlock(b);
+        b = next;
+      }
+      Wave().Restart(s->waveOut);
       FailWrite();
     }
-    b = next;
+    b = b->next;
   }
   Wave().Restart(s->waveOut);
 }
