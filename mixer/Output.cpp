@@ -446,7 +446,14 @@ void DeferToMixPosition(std::int32_t, MixPlayRequest* request) {
 }
 
 void CallbackWindowProc(platform::WindowHandle, std::uint32_t message, std::uintptr_t, std::intptr_t) {
-  if (message == platform::MM_WOM_DONE) PumpBlocks();
+  if (message != platform::MM_WOM_DONE) return;
+  try {
+    PumpBlocks();
+  } catch (const EWaveMixError&) {
+    // A refill runs for no caller: a failed write thrown from here would
+    // leave the event loop and end the program. The block is free again
+    // and the next notice or play mixes on.
+  }
 }
 
 }  // namespace mixer
