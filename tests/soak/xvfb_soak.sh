@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The game in a real X window for DURATION seconds, pressed at random places
+# by xdotool a few times a second (never on the ending screen's end place,
+# which would close it). The process must stay alive and show no error box;
+# at the end it is closed as the window system asks, the save is confirmed
+# and it must exit 0. Reports the game's CPU time and use, and its RSS.
+#
+# usage: xvfb_soak.sh DURATION [BUILD_DIR]   (BUILD_DIR default: build)
+# Exit 0 passed, 1 failed, 77 skipped (no Xvfb or xdotool). Not run in CI.
+set -uo pipefail
+
+duration=${1:?usage: xvfb_soak.sh DURATION [BUILD_DIR]}
+build=$(cd "${2:-$(dirname "$0")/../../build}" && pwd)
+title="ミルタスチャレンジ"
+appTitle="ミルタスちゃん"
+
+for tool in Xvfb xdotool xwininfo; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+for file in "$build/kesto" "$build/dat" "$build/cg"; do
+  [[ -e $file ]] || { echo "FAIL: $file is missing (build kesto and stage_assets)"; exit 1; }
+done
+
+work=$(mktemp -d /tmp/kesto-soak.XXXXXX)
+xvfbPid=""
+gamePid=""
+cleanup() {
+  [[ -n $gamePid ]] && kill -KILL "$gamePid" 2>/dev/null
+  [[ -n $xvfbPid ]] && kill "$xvfbPid" 2>/dev/null && wait "$xvfbPid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  [[ -s $work/game.log ]] && { echo "--- game output:"; tail -n 50 "$work/game.log"; }
+  exit 1
+}
+
+for display in $(seq 141 190); do
+  [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]] && continue
+  Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+  xvfbPid=$!
+  for _ in $(seq 50); do
+    DISPLAY=":$display" xwininfo -root >/dev/null 2>&1 && break
+    kill -0 "$xvfbPid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if DISPLAY=":$display" xwininfo -root >/dev/null 2>&1; then break; fi
+  kill "$xvfbPid" 2>/dev/null
+  wait "$xvfbPid" 2>/dev/null
+  xvfbPid=""
+done
+[[ -n $xvfbPid ]] || fail "no Xvfb display could be started"
+export DISPLAY=":$display"
+
+cp "$build/kesto" "$work/"
+cp -r "$build/dat" "$build/cg" "$work/"
+(cd "$work" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./kesto >"$work/game.log" 2>&1) &
+gamePid=$!
+
+windowTitled() {
+  local wanted=$1 seconds=$2 id
+  for _ in $(seq $((seconds * 10))); do
+    kill -0 "$gamePid" 2>/dev/null || return 1
+    for id in $(xdotool search --onlyvisible --pid "$gamePid" 2>/dev/null); do
+      if [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$wanted" ]]; then
+        echo "$id"
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  return 1
+}
+cpuSeconds() {  # utime + stime of the game, in seconds
+  awk -v hz="$(getconf CLK_TCK)" '{ sub(/^.*\) /, ""); printf "%.2f", ($12 + $13) / hz }' "/proc/$gamePid/stat"
+}
+rssKb() { awk '/^VmRSS:/ {print $2}' "/proc/$gamePid/status"; }
+
+window=$(windowTitled "$title" 15) || fail "no window titled $title appeared"
+sleep 1
+cpuStart=$(cpuSeconds)
+rssStart=$(rssKb)
+start=$(date +%s)
+presses=0
+nextCheck=$((start + 30))
+while (( $(date +%s) - start < duration )); do
+  kill -0 "$gamePid" 2>/dev/null || fail "the game died after $presses presses"
+  x=$((RANDOM % 400)) y=$((RANDOM % 300))
+  ((x <= 56 && y >= 264 && y <= 294)) && continue  # the end place
+  xdotool mousemove --window "$window" "$x" "$y" click $((RANDOM % 3 + 1)) 2>/dev/null || fail "cannot press the window"
+  presses=$((presses + 1))
+  sleep "0.$((RANDOM % 5 + 1))"
+  if (( $(date +%s) >= nextCheck )); then
+    nextCheck=$(( $(date +%s) + 30 ))
+    for id in $(xdotool search --onlyvisible --pid "$gamePid" 2>/dev/null); do
+      [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$appTitle" ]] && fail "an error box showed"
+    done
+    echo "$(( $(date +%s) - start )) s: $presses presses, CPU $(cpuSeconds) s, RSS $(rssKb) kB"
+  fi
+done
+elapsed=$(( $(date +%s) - start ))
+cpuEnd=$(cpuSeconds)
+rssEnd=$(rssKb)
+
+kill -TERM "$gamePid"
+windowTitled "$appTitle" 10 >/dev/null || fail "no save confirmation box appeared"
+xdotool key Return
+for _ in $(seq 50); do
+  kill -0 "$gamePid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$gamePid" 2>/dev/null && fail "the game still runs after the confirmation"
+wait "$gamePid"
+code=$?
+gamePid=""
+((code == 0)) || fail "the game ended with exit code $code"
+
+awk -v c0="$cpuStart" -v c1="$cpuEnd" -v t="$elapsed" -v n="$presses" -v r0="$rssStart" -v r1="$rssEnd" 'BEGIN {
+  printf "PASS: %d s, %d presses, no crash, no error box, saved and closed\n", t, n
+  printf "game CPU: %.1f s in %d s = %.1f%% of one core; RSS %d kB -> %d kB\n", c1 - c0, t, 100 * (c1 - c0) / t, r0, r1
+}'
