@@ -27,41 +27,15 @@ for file in "$build/kesto" "$build/dat" "$build/cg"; do
 done
 
 work=$(mktemp -d /tmp/kesto-e2e.XXXXXX)
-xvfbPid=""
-gamePid=""
-cleanup() {
-  [[ -n $gamePid ]] && kill -KILL "$gamePid" 2>/dev/null
-  [[ -n $xvfbPid ]] && kill "$xvfbPid" 2>/dev/null && wait "$xvfbPid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*"
   [[ -s $work/game.log ]] && { echo "--- game output:"; cat "$work/game.log"; }
   exit 1
 }
-
-# A display number nobody uses; another server may win a race for it, so a
-# server that dies at once means: try the next one.
-for display in $(seq 90 140); do
-  [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]] && continue
-  # -noreset: the server must not restart (and refuse the game) when the
-  # probe below disconnects as its last client.
-  Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-  xvfbPid=$!
-  for _ in $(seq 50); do
-    DISPLAY=":$display" xwininfo -root >/dev/null 2>&1 && break
-    kill -0 "$xvfbPid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if DISPLAY=":$display" xwininfo -root >/dev/null 2>&1; then break; fi
-  kill "$xvfbPid" 2>/dev/null
-  wait "$xvfbPid" 2>/dev/null
-  xvfbPid=""
-done
-[[ -n $xvfbPid ]] || fail "no Xvfb display could be started"
-export DISPLAY=":$display"
+source "$(dirname "$0")/xvfb_lib.sh"
+trap xvfb_cleanup EXIT
+xvfb_start
 
 # A copy of the program folder, so the player's own dat/my.dat is not touched.
 cp "$build/kesto" "$work/"
@@ -69,30 +43,11 @@ cp -r "$build/dat" "$build/cg" "$work/"
 (cd "$work" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./kesto >"$work/game.log" 2>&1) &
 gamePid=$!
 
-# The game's windows by title. SDL writes the title as UTF-8 into
-# _NET_WM_NAME but as raw bytes typed STRING into WM_NAME, where
-# `xdotool search --name` cannot match Japanese; so the windows are found by
-# process and their titles read with getwindowname (_NET_WM_NAME).
-windowTitled() {
-  local wanted=$1 seconds=$2 id
-  for _ in $(seq $((seconds * 10))); do
-    kill -0 "$gamePid" 2>/dev/null || return 1
-    for id in $(xdotool search --onlyvisible --pid "$gamePid" 2>/dev/null); do
-      if [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$wanted" ]]; then
-        echo "$id"
-        return 0
-      fi
-    done
-    sleep 0.1
-  done
-  return 1
-}
-
 paleCount() {  # pale pink pixels in the status box's area of a screenshot
   "$convert" "$1" -crop 80x20+15+15 +repage txt:- | grep -ci 'FFEAFF'
 }
 
-window=$(windowTitled "$title" 15) || fail "no window titled $title appeared"
+window=$(window_titled "$title" 15) || fail "no window titled $title appeared"
 geometry=$(xwininfo -id "$window")
 width=$(awk '/ Width:/ {print $2}' <<<"$geometry")
 height=$(awk '/ Height:/ {print $2}' <<<"$geometry")
@@ -117,18 +72,9 @@ echo "pale pink in the status area: $before of 1600 before the click, $after aft
 # Close as the window system asks a program to quit, then confirm the save.
 recordBefore=$(stat -c %Y.%s "$work/dat/my.dat" 2>/dev/null)
 sleep 1  # the record's time stamp must be able to move on
-kill -TERM "$gamePid"
-box=$(windowTitled "$appTitle" 10) || fail "no save confirmation box titled $appTitle appeared"
-# The box took the keyboard when it opened: this is a real key press.
-xdotool key Return
-for _ in $(seq 50); do
-  kill -0 "$gamePid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$gamePid" 2>/dev/null && fail "the game still runs after the confirmation"
-wait "$gamePid"
+end_game "$appTitle"
 code=$?
-gamePid=""
+((code == 99)) && fail "the game still runs after the confirmation"
 ((code == 0)) || fail "the game ended with exit code $code"
 [[ $(stat -c %Y.%s "$work/dat/my.dat" 2>/dev/null) != "$recordBefore" ]] || fail "dat/my.dat was not written"
 
