@@ -90,8 +90,14 @@ class Soak {
     if (!form_->Timer1->Enabled() || s.gameOver) Fail("a press on the title did not start a game");
 
     for (int ticks = 0; !s.gameOver; ++ticks) {
-      if (ticks > kGameTickLimit) Fail("a game did not end");
+      if (ticks > kGameTickLimit)
+        Fail("a game did not end: timeLeft " + std::to_string(s.timeLeft) + ", phase " + std::to_string(s.phase) +
+             ", level " + std::to_string(s.level) + ", timer1 " + std::to_string(form_->Timer1->Enabled()) +
+             ", timer3 " + std::to_string(form_->Timer3->Enabled()));
       Ticks(1);
+      // A press right after the tick that ended the game would be an ending
+      // press, which the next loop makes on purpose.
+      if (s.gameOver) break;
       if (Uniform(1, pressEvery_) == 1) Press(Uniform(0, 399), Uniform(0, 299));
     }
     if (s.saved.goodCount > best_) best_ = s.saved.goodCount;
