@@ -1,26 +1,11 @@
 // Steady-state frames allocate nothing: every operator new is counted.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "game/Unit1.h"
 #include "platform/headless/HeadlessHost.h"
 #include "tests/game/Bmp.h"
 #include "tests/game/TempFolder.h"
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include "tests/support/CountingNew.h"
 
 namespace game {
 namespace {

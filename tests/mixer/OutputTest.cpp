@@ -4,9 +4,7 @@
 #include <new>
 
 #include "tests/mixer/MixerFixture.h"
-
-// Counted by the replacement operator new of this test program.
-extern std::atomic<long> allocations;
+#include "tests/support/CountingNew.h"
 
 namespace mixer_test {
 namespace {

@@ -1,7 +1,8 @@
 // The test program's operators new and delete count allocations, so that a
-// test can show that the mixer's play path allocates nothing. Every plain
-// form is replaced, so that each pair allocates and frees alike.
-#include <atomic>
+// test can show that a path allocates nothing. Every plain form is replaced,
+// so that each pair allocates and frees alike (the sanitizers check it).
+#include "tests/support/CountingNew.h"
+
 #include <cstdlib>
 #include <new>
 
