@@ -22,63 +22,26 @@ for file in "$build/kesto" "$build/dat" "$build/cg"; do
 done
 
 work=$(mktemp -d /tmp/kesto-soak.XXXXXX)
-xvfbPid=""
-gamePid=""
-cleanup() {
-  [[ -n $gamePid ]] && kill -KILL "$gamePid" 2>/dev/null
-  [[ -n $xvfbPid ]] && kill "$xvfbPid" 2>/dev/null && wait "$xvfbPid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 fail() {
   echo "FAIL: $*"
   [[ -s $work/game.log ]] && { echo "--- game output:"; tail -n 50 "$work/game.log"; }
   exit 1
 }
-
-for display in $(seq 141 190); do
-  [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]] && continue
-  Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-  xvfbPid=$!
-  for _ in $(seq 50); do
-    DISPLAY=":$display" xwininfo -root >/dev/null 2>&1 && break
-    kill -0 "$xvfbPid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if DISPLAY=":$display" xwininfo -root >/dev/null 2>&1; then break; fi
-  kill "$xvfbPid" 2>/dev/null
-  wait "$xvfbPid" 2>/dev/null
-  xvfbPid=""
-done
-[[ -n $xvfbPid ]] || fail "no Xvfb display could be started"
-export DISPLAY=":$display"
+source "$(dirname "$0")/../e2e/xvfb_lib.sh"
+trap xvfb_cleanup EXIT
+xvfb_start
 
 cp "$build/kesto" "$work/"
 cp -r "$build/dat" "$build/cg" "$work/"
 (cd "$work" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./kesto >"$work/game.log" 2>&1) &
 gamePid=$!
 
-windowTitled() {
-  local wanted=$1 seconds=$2 id
-  for _ in $(seq $((seconds * 10))); do
-    kill -0 "$gamePid" 2>/dev/null || return 1
-    for id in $(xdotool search --onlyvisible --pid "$gamePid" 2>/dev/null); do
-      if [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$wanted" ]]; then
-        echo "$id"
-        return 0
-      fi
-    done
-    sleep 0.1
-  done
-  return 1
-}
 cpuSeconds() {  # utime + stime of the game, in seconds
   awk -v hz="$(getconf CLK_TCK)" '{ sub(/^.*\) /, ""); printf "%.2f", ($12 + $13) / hz }' "/proc/$gamePid/stat"
 }
 rssKb() { awk '/^VmRSS:/ {print $2}' "/proc/$gamePid/status"; }
 
-window=$(windowTitled "$title" 15) || fail "no window titled $title appeared"
+window=$(window_titled "$title" 15) || fail "no window titled $title appeared"
 sleep 1
 cpuStart=$(cpuSeconds)
 rssStart=$(rssKb)
@@ -104,17 +67,9 @@ elapsed=$(( $(date +%s) - start ))
 cpuEnd=$(cpuSeconds)
 rssEnd=$(rssKb)
 
-kill -TERM "$gamePid"
-windowTitled "$appTitle" 10 >/dev/null || fail "no save confirmation box appeared"
-xdotool key Return
-for _ in $(seq 50); do
-  kill -0 "$gamePid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$gamePid" 2>/dev/null && fail "the game still runs after the confirmation"
-wait "$gamePid"
+end_game "$appTitle"
 code=$?
-gamePid=""
+((code == 99)) && fail "the game still runs after the confirmation"
 ((code == 0)) || fail "the game ended with exit code $code"
 
 awk -v c0="$cpuStart" -v c1="$cpuEnd" -v t="$elapsed" -v n="$presses" -v r0="$rssStart" -v r1="$rssEnd" 'BEGIN {
