@@ -2,38 +2,24 @@
 // frame, on the headless host. Each must stay well inside the 20 ms tick.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
 #include "assets/Embedded.h"
 #include "game/Unit1.h"
 #include "platform/headless/HeadlessHost.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 // A program folder with a record and a start picture made from the ending.
-class Folder {
+class Folder : public testing_support::TempFolder {
  public:
   Folder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kesto-bench-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-    std::filesystem::create_directories(path_ / "dat");
-    std::filesystem::create_directories(path_ / "cg");
-    std::ofstream(path_ / "dat/my.dat", std::ios::binary) << "\r\n5\r\n1\r\n0\r\n0\r\n";
+    Write("dat/my.dat", "\r\n5\r\n1\r\n0\r\n0\r\n");
     const assets::EmbeddedFile ending = assets::FindPicture("ending");
-    std::ofstream(path_ / "cg/start.bmp", std::ios::binary)
-        .write(reinterpret_cast<const char*>(ending.bytes), std::streamsize(ending.size));
+    Write("cg/start.bmp", std::string_view(reinterpret_cast<const char*>(ending.bytes), ending.size));
   }
-  ~Folder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string Path() const { return path_.string() + "/"; }
-
- private:
-  std::filesystem::path path_;
 };
 
 struct Game {

@@ -8,7 +8,7 @@
 #include "app/Application.h"
 #include "platform/headless/HeadlessHost.h"
 #include "tests/game/Bmp.h"
-#include "tests/game/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace app {
 namespace {

@@ -4,7 +4,7 @@
 #include "game/Unit1.h"
 #include "platform/headless/HeadlessHost.h"
 #include "tests/game/Bmp.h"
-#include "tests/game/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/CountingNew.h"
 
 namespace game {

@@ -13,7 +13,7 @@
 #include "platform/headless/VirtualWaveOut.h"
 #include "tests/game/Bmp.h"
 #include "tests/game/SoundTimeline.h"
-#include "tests/game/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/mixer/WavBuilder.h"
 
 namespace game {

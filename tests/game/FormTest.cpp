@@ -9,7 +9,7 @@
 
 #include "platform/headless/HeadlessHost.h"
 #include "tests/game/Bmp.h"
-#include "tests/game/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace game {
 namespace {

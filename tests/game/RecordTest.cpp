@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "platform/Errors.h"
-#include "tests/game/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace game {
 namespace {

@@ -17,7 +17,7 @@
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
 #include "platform/sdl/SdlHost.h"
-#include "tests/game/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "game/Unit1.h"
 #include "platform/headless/HeadlessHost.h"
 #include "tests/game/Bmp.h"
-#include "tests/game/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
