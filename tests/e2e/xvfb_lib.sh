@@ -1,9 +1,37 @@
-# Shared by the real-window checks: a private Xvfb, the game's windows found
-# by title, and clean-up. Source it after setting `work` (a scratch folder)
-# and defining `fail`; it sets DISPLAY and uses `gamePid` / `xvfbPid`.
+# Shared by the real-window checks: a scratch copy of the game folder, a
+# private Xvfb, the game's windows found by title, and clean-up. Source it,
+# then call xvfb_prepare; it sets `work` and DISPLAY and uses `gamePid` /
+# `xvfbPid`.
 
 xvfbPid=""
 gamePid=""
+work=""
+
+fail() {
+  echo "FAIL: $*"
+  [[ -n $work && -s $work/game.log ]] && { echo "--- game output:"; tail -n 50 "$work/game.log"; }
+  exit 1
+}
+
+# xvfb_prepare BUILD_DIR NAME TOOL...: skips (exit 77) when a tool is
+# missing, fails when the build has no game folder, then copies the game
+# into a scratch folder `work` (so the player's own dat/my.dat is never
+# touched) and starts a private Xvfb, both removed at exit.
+xvfb_prepare() {
+  local build=$1 name=$2 tool file
+  shift 2
+  for tool in Xvfb xdotool xwininfo "$@"; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+  done
+  for file in "$build/kesto" "$build/dat" "$build/cg"; do
+    [[ -e $file ]] || fail "$file is missing (build kesto and stage_assets)"
+  done
+  work=$(mktemp -d "/tmp/kesto-$name.XXXXXX")
+  trap xvfb_cleanup EXIT
+  cp "$build/kesto" "$work/"
+  cp -r "$build/dat" "$build/cg" "$work/"
+  xvfb_start
+}
 
 xvfb_cleanup() {
   [[ -n $gamePid ]] && kill -KILL "$gamePid" 2>/dev/null
@@ -73,4 +101,13 @@ end_game() {
   code=$?
   gamePid=""
   return $code
+}
+
+# end_game, failing unless the game ended with exit code 0.
+end_game_cleanly() {
+  local code
+  end_game "$1"
+  code=$?
+  ((code == 99)) && fail "the game still runs after the confirmation"
+  ((code == 0)) || fail "the game ended with exit code $code"
 }

@@ -18,28 +18,8 @@ appTitle="ミルタスちゃん"
 rate=44100
 frameBytes=4
 
-for tool in Xvfb xdotool xwininfo sox; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed"
-    exit 77
-  fi
-done
-for file in "$build/kesto" "$build/dat" "$build/cg"; do
-  [[ -e $file ]] || { echo "FAIL: $file is missing (build kesto and stage_assets)"; exit 1; }
-done
-
-work=$(mktemp -d /tmp/kesto-sound.XXXXXX)
-fail() {
-  echo "FAIL: $*"
-  [[ -s $work/game.log ]] && { echo "--- game output:"; tail -20 "$work/game.log"; }
-  exit 1
-}
 source "$(dirname "$0")/xvfb_lib.sh"
-trap xvfb_cleanup EXIT
-xvfb_start
-
-cp "$build/kesto" "$work/"
-cp -r "$build/dat" "$build/cg" "$work/"
+xvfb_prepare "$build" sound sox
 
 # Starts the game writing its sound to $work/$1.raw; extra environment follows.
 start_game() {
@@ -59,12 +39,6 @@ rms() {
   sox -t raw -r $rate -e signed -b 16 -c 2 "$1" -n trim "$2" "$3" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'
 }
 
-finish() {
-  end_game "$appTitle"
-  local code=$?
-  ((code == 99)) && fail "the game still runs after the confirmation"
-  ((code == 0)) || fail "the game ended with exit code $code"
-}
 
 # 1. The cues alone.
 start_game cues KESTO_SOUNDFONT=/nonexistent/none.sf2
@@ -72,7 +46,7 @@ sleep 1
 clickAt=$(written "$work/cues.raw")
 xdotool mousemove --window "$window" 200 150 click 1
 sleep 2
-finish
+end_game_cleanly "$appTitle"
 quiet=$(rms "$work/cues.raw" 0.2 "$(awk -v c="$clickAt" 'BEGIN { print c - 0.3 }')")
 cue=$(rms "$work/cues.raw" "$clickAt" 1.5)
 # start.wav is 1.12 s long; over 1.5 s its RMS shrinks by sqrt(1.12 / 1.5).
@@ -85,7 +59,7 @@ awk -v c="$cue" -v e="$expected" 'BEGIN { exit !(c > e / 2 && c < e * 2) }' ||
 # 2. The title music.
 start_game music
 sleep 1.5
-finish
+end_game_cleanly "$appTitle"
 music=$(rms "$work/music.raw" 0.3 1)
 echo "music: title RMS $music"
 awk -v m="$music" 'BEGIN { exit !(m > 0.005) }' || fail "no title music"

@@ -16,30 +16,9 @@ title="ミルタスチャレンジ"
 appTitle="ミルタスちゃん"
 convert=/usr/bin/convert  # /usr/local/bin/convert may be something else
 
-for tool in Xvfb xdotool xwininfo import identify "$convert"; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed"
-    exit 77
-  fi
-done
-for file in "$build/kesto" "$build/dat" "$build/cg"; do
-  [[ -e $file ]] || { echo "FAIL: $file is missing (build kesto and stage_assets)"; exit 1; }
-done
-
-work=$(mktemp -d /tmp/kesto-e2e.XXXXXX)
-
-fail() {
-  echo "FAIL: $*"
-  [[ -s $work/game.log ]] && { echo "--- game output:"; cat "$work/game.log"; }
-  exit 1
-}
 source "$(dirname "$0")/xvfb_lib.sh"
-trap xvfb_cleanup EXIT
-xvfb_start
+xvfb_prepare "$build" e2e import identify "$convert"
 
-# A copy of the program folder, so the player's own dat/my.dat is not touched.
-cp "$build/kesto" "$work/"
-cp -r "$build/dat" "$build/cg" "$work/"
 (cd "$work" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./kesto >"$work/game.log" 2>&1) &
 gamePid=$!
 
@@ -72,10 +51,7 @@ echo "pale pink in the status area: $before of 1600 before the click, $after aft
 # Close as the window system asks a program to quit, then confirm the save.
 recordBefore=$(stat -c %Y.%s "$work/dat/my.dat" 2>/dev/null)
 sleep 1  # the record's time stamp must be able to move on
-end_game "$appTitle"
-code=$?
-((code == 99)) && fail "the game still runs after the confirmation"
-((code == 0)) || fail "the game ended with exit code $code"
+end_game_cleanly "$appTitle"
 [[ $(stat -c %Y.%s "$work/dat/my.dat" 2>/dev/null) != "$recordBefore" ]] || fail "dat/my.dat was not written"
 
 echo "PASS: window $title 400x300, play frame after a click, saved and closed"

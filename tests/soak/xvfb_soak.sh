@@ -14,25 +14,9 @@ build=$(cd "${2:-$(dirname "$0")/../../build}" && pwd)
 title="ミルタスチャレンジ"
 appTitle="ミルタスちゃん"
 
-for tool in Xvfb xdotool xwininfo; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-for file in "$build/kesto" "$build/dat" "$build/cg"; do
-  [[ -e $file ]] || { echo "FAIL: $file is missing (build kesto and stage_assets)"; exit 1; }
-done
-
-work=$(mktemp -d /tmp/kesto-soak.XXXXXX)
-fail() {
-  echo "FAIL: $*"
-  [[ -s $work/game.log ]] && { echo "--- game output:"; tail -n 50 "$work/game.log"; }
-  exit 1
-}
 source "$(dirname "$0")/../e2e/xvfb_lib.sh"
-trap xvfb_cleanup EXIT
-xvfb_start
+xvfb_prepare "$build" soak
 
-cp "$build/kesto" "$work/"
-cp -r "$build/dat" "$build/cg" "$work/"
 (cd "$work" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./kesto >"$work/game.log" 2>&1) &
 gamePid=$!
 
@@ -67,10 +51,7 @@ elapsed=$(( $(date +%s) - start ))
 cpuEnd=$(cpuSeconds)
 rssEnd=$(rssKb)
 
-end_game "$appTitle"
-code=$?
-((code == 99)) && fail "the game still runs after the confirmation"
-((code == 0)) || fail "the game ended with exit code $code"
+end_game_cleanly "$appTitle"
 
 awk -v c0="$cpuStart" -v c1="$cpuEnd" -v t="$elapsed" -v n="$presses" -v r0="$rssStart" -v r1="$rssEnd" 'BEGIN {
   printf "PASS: %d s, %d presses, no crash, no error box, saved and closed\n", t, n
