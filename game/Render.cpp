@@ -61,21 +61,19 @@ void TremblingCopy(Picture& dest, const Picture& source, Random& random) {
 
 Renderer::Renderer() { text_.reserve(64); }
 
+void Renderer::Expression(const GameState& s, Random& random, Picture& bak, int side) {
+  ExpressionStyle(bak, s, side);
+  const bool left = side == 1;
+  if (s.phase < (left ? 4 : 9) || s.phase > 299) return;
+  FormatExpression(text_, left ? s.leftFirst : s.rightFirst, left ? s.leftSecond : s.rightSecond, s.level);
+  const int x = (left ? 30 : 280) - random.R(5);
+  const int y = 150 - random.R(5);
+  bak.TextOut(x, y, text_);
+}
+
 void Renderer::PlayFrame(const GameState& s, Random& random, Picture& bak, Picture& cg) {
-  ExpressionStyle(bak, s, 1);
-  if (s.phase >= 4 && s.phase <= 299) {
-    FormatExpression(text_, s.leftFirst, s.leftSecond, s.level);
-    const int x = 30 - random.R(5);
-    const int y = 150 - random.R(5);
-    bak.TextOut(x, y, text_);
-  }
-  ExpressionStyle(bak, s, 2);
-  if (s.phase >= 9 && s.phase <= 299) {
-    FormatExpression(text_, s.rightFirst, s.rightSecond, s.level);
-    const int x = 280 - random.R(5);
-    const int y = 150 - random.R(5);
-    bak.TextOut(x, y, text_);
-  }
+  Expression(s, random, bak, 1);
+  Expression(s, random, bak, 2);
   TremblingCopy(bak, bak, random);
 
   bak.SetPen(colours::pink);

@@ -51,6 +51,10 @@ class Renderer {
   void TitleFrame(Random& random, const platform::Picture& bak, platform::Picture& cg);
 
  private:
+  // One side's expression (1 left, 2 right): its style, then its text from
+  // the tick it first shows until the reaction ends.
+  void Expression(const GameState& state, Random& random, platform::Picture& bak, int side);
+
   std::string text_;
 };
 
