@@ -16,7 +16,7 @@ std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<st
   try {
     form = make ? make(host) : std::make_unique<game::TForm1>(host);
   } catch (const std::exception& e) {
-    host.MessageBox("Application Error", e.what(), platform::BoxIcon::Error);
+    host.ShowMessageBox("Application Error", e.what(), platform::BoxIcon::Error);
     return nullptr;
   }
   if (seed) form->FixSeed(*seed);

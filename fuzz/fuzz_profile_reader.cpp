@@ -29,8 +29,8 @@ const std::string& FilePath() {
 }
 
 void CheckLookup(const std::string& section, const std::string& key) {
-  const int a = platform::GetPrivateProfileInt(section, key, 12345, FilePath());
-  const int b = platform::GetPrivateProfileInt(section, key, -777, FilePath());
+  const int a = platform::ReadProfileInt(section, key, 12345, FilePath());
+  const int b = platform::ReadProfileInt(section, key, -777, FilePath());
   // Different answers mean the default was used both times.
   if (a != b && !(a == 12345 && b == -777)) std::abort();
 }

@@ -167,7 +167,7 @@ void TForm1::LoadRecord() { ReadRecord(host_.ProgramFolder() + "/dat/my.dat", Ga
 
 void TForm1::SaveRecord() {
   WriteRecord(host_.ProgramFolder() + "/dat/my.dat", GameState.saved);
-  host_.MessageBox(kApplicationTitle, "どきゅん！！", platform::BoxIcon::None);
+  host_.ShowMessageBox(kApplicationTitle, "どきゅん！！", platform::BoxIcon::None);
 }
 
 }  // namespace game

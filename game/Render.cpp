@@ -68,7 +68,7 @@ void Renderer::Expression(const GameState& s, Random& random, Picture& bak, int 
   FormatExpression(text_, left ? s.leftFirst : s.rightFirst, left ? s.leftSecond : s.rightSecond, s.level);
   const int x = (left ? 30 : 280) - random.R(5);
   const int y = 150 - random.R(5);
-  bak.TextOut(x, y, text_);
+  bak.PutText(x, y, text_);
 }
 
 void Renderer::PlayFrame(const GameState& s, Random& random, Picture& bak, Picture& cg) {
@@ -83,16 +83,16 @@ void Renderer::PlayFrame(const GameState& s, Random& random, Picture& bak, Pictu
   Append(text_, s.timeLeft);
   text_ += "秒";
   bak.SetFont(colours::violet, 16, true, true);
-  bak.TextOut(32, 15, text_);
+  bak.PutText(32, 15, text_);
 
   bak.SetFont(colours::lightYellow, 14, true, true);
   bak.SetBrush(colours::rose);
   text_ = "Lv⇒";
   Append(text_, DisplayedLevel(s));
-  bak.TextOut(302, 0, text_);
+  bak.PutText(302, 0, text_);
   text_ = "GOOD⇒";
   Append(text_, s.saved.goodCount);
-  bak.TextOut(282, 15, text_);
+  bak.PutText(282, 15, text_);
 
   cg.CopyRect(kWhole, bak, kWhole);
 }
@@ -106,7 +106,7 @@ void Renderer::GameOverFrame(const GameState& s, bool newBest, Random& random, c
   auto draw = [&](int x, int y) {
     x += random.R(5);
     y += random.R(5);
-    cg.TextOut(x, y, text_);
+    cg.PutText(x, y, text_);
   };
   cg.SetFont(colours::grey, 28, true, true);
   cg.SetBrush(colours::white);

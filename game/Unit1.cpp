@@ -72,7 +72,7 @@ void TForm1::FixSeed(std::uint32_t seed) { fixedSeed_ = seed; }
 
 void TForm1::ReportError(const char* text) noexcept {
   try {
-    host_.MessageBox(kApplicationTitle, text, platform::BoxIcon::Error);
+    host_.ShowMessageBox(kApplicationTitle, text, platform::BoxIcon::Error);
   } catch (...) {
     // Nothing is left to tell the player with.
   }

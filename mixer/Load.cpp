@@ -176,7 +176,7 @@ WaveLayout WalkRiff(WaveSource& source) {
 MixWave* WaveMixLoadWave(MixSession* hMixSession, const void* source, const ResourceModule* module,
                          std::uint32_t flags) {
   MixSession* s = CheckSession(hMixSession);
-  if (Device().QueryFormat(s->deviceId, s->format) != platform::MMSYSERR_NOERROR)
+  if (Device().QueryFormat(s->deviceId, s->format) != platform::mm::kNoError)
     throw EWaveMixError("The waveform device can\xB4t play this format");
 
   std::unique_ptr<MixWave> wave(new (std::nothrow) MixWave{});

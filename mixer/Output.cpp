@@ -141,12 +141,12 @@ void PrepareBlocks(platform::WaveOutHandle waveOut) {
     b->startPosition = 0;
   }
   for (MixBlock* b : blocks) {
-    const platform::MMRESULT result = Wave().PrepareHeader(waveOut, &b->header);
-    if (result != platform::MMSYSERR_NOERROR) {
+    const platform::MmResult result = Wave().PrepareHeader(waveOut, &b->header);
+    if (result != platform::mm::kNoError) {
       FreeBlocks(waveOut);
       throw EWaveMixError("Unable to prepare wave header #" + std::to_string(result));
     }
-    b->header.flags.store(b->header.flags.load() | platform::WHDR_DONE);
+    b->header.flags.store(b->header.flags.load() | platform::mm::kHeaderDone);
   }
 }
 
@@ -166,9 +166,9 @@ void OpenOutputDevice() {
   s->callbackWindow = host.CreateHiddenWindow("WavMix32");
   if (!s->callbackWindow) throw EWaveMixError("Failed to create callback window");
   platform::WaveOutHandle handle = 0;
-  const platform::MMRESULT result = Wave().Open(&handle, s->deviceId, s->format, s->callbackWindow);
-  if (result != platform::MMSYSERR_NOERROR) {
-    host.DestroyWindow(s->callbackWindow);
+  const platform::MmResult result = Wave().Open(&handle, s->deviceId, s->format, s->callbackWindow);
+  if (result != platform::mm::kNoError) {
+    host.DestroyHiddenWindow(s->callbackWindow);
     s->callbackWindow = 0;
     throw EWaveMixError("Failed to open waveform output device #" + std::to_string(result));
   }
@@ -178,7 +178,7 @@ void OpenOutputDevice() {
   } catch (...) {
     Wave().Close(handle);
     s->waveOut = 0;
-    host.DestroyWindow(s->callbackWindow);
+    host.DestroyHiddenWindow(s->callbackWindow);
     s->callbackWindow = 0;
     throw;
   }
@@ -191,7 +191,7 @@ void CloseOutputDevice(MixSession* session) {
   FreeBlocks(session->waveOut);
   Wave().Close(session->waveOut);
   session->waveOut = 0;
-  platform::Current().DestroyWindow(session->callbackWindow);
+  platform::Current().DestroyHiddenWindow(session->callbackWindow);
   session->callbackWindow = 0;
 }
 
@@ -354,7 +354,7 @@ bool MixIntoBlock(MixBlock* block, bool write) {
   s->mixPosition = Saturate(std::int64_t{s->mixPosition} + s->blockLength);
   if (write) {
     QueueBlock(block);
-    if (Wave().Write(s->waveOut, &block->header) != platform::MMSYSERR_NOERROR) {
+    if (Wave().Write(s->waveOut, &block->header) != platform::mm::kNoError) {
       ReleaseBlock(block);
       UnqueueBlock(block);
       FailWrite();
@@ -377,7 +377,7 @@ void RetireEndedPlays() {
       if (position < r->end) break;
       s->channel[i] = r->next;
       if (r->params.notifyWindow)
-        platform::Current().PostMessage(r->params.notifyWindow, platform::MM_WOM_DONE, std::uintptr_t(i),
+        platform::Current().Post(r->params.notifyWindow, platform::mm::kWomDone, std::uintptr_t(i),
                                         reinterpret_cast<std::intptr_t>(r->wave));
       ReturnRequest(r);
     }
@@ -388,7 +388,7 @@ void PumpBlocks() {
   currentSession = deviceOwner;
   if (!currentSession) return;
   for (MixBlock* b = queueHead; b;) {
-    if (b->header.flags.load() & platform::WHDR_DONE) {
+    if (b->header.flags.load() & platform::mm::kHeaderDone) {
       UnqueueBlock(b);
       ReleaseBlock(b);
       b = queueHead;
@@ -417,7 +417,7 @@ void RemixBlocks(std::int32_t start, MixPlayRequest*) {
   s->mixPosition = mixed;
   Wave().Pause(s->waveOut);
   for (MixBlock* b = queueHead; b;) {
-    if (Wave().Write(s->waveOut, &b->header) != platform::MMSYSERR_NOERROR) {
+    if (Wave().Write(s->waveOut, &b->header) != platform::mm::kNoError) {
       // The failed block and those behind it never reached the device, so
       // no notice would ever free them; the ones written before it play on,
       // and their notices keep the pump going.
@@ -446,7 +446,7 @@ void DeferToMixPosition(std::int32_t, MixPlayRequest* request) {
 }
 
 void CallbackWindowProc(platform::WindowHandle, std::uint32_t message, std::uintptr_t, std::intptr_t) {
-  if (message != platform::MM_WOM_DONE) return;
+  if (message != platform::mm::kWomDone) return;
   try {
     PumpBlocks();
   } catch (const EWaveMixError&) {

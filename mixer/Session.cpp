@@ -22,13 +22,13 @@ MixSession sessionRecord;
 const PcmWaveFormat kOutputTemplate{1, 1, 11025, 11025, 1, 8};
 
 int ReadInt(const char* section, const char* key, int defaultValue) {
-  return platform::GetPrivateProfileInt(section, key, defaultValue, WaveMixIniPath());
+  return platform::ReadProfileInt(section, key, defaultValue, WaveMixIniPath());
 }
 
 void RegisterCallbackWindowClass() {
   std::uint32_t lastError = 0;
   if (!platform::Current().RegisterWindowClass("WavMix32", CallbackWindowProc, &lastError) && lastError != 0 &&
-      lastError != platform::ERROR_CLASS_ALREADY_EXISTS) {
+      lastError != platform::kErrorClassAlreadyExists) {
     throw EWaveMixError("Error registering class #" + std::to_string(lastError));
   }
 }
@@ -93,15 +93,15 @@ MixSession* WaveMixInitWithConfig(const MixConfig* config) {
   const int defaultRate = ReadInt("default", "SamplesPerSec", 11);
 
   session->deviceId = ReadInt("general", "WaveOutDevice", 0);
-  if (session->deviceId >= std::int32_t(deviceCount)) session->deviceId = platform::WAVE_MAPPER;
+  if (session->deviceId >= std::int32_t(deviceCount)) session->deviceId = platform::mm::kWaveMapper;
 
   // A failed query leaves the record as it was: zero, so no flags and one channel.
   platform::WaveOutCaps caps{};
-  const bool haveCaps = device.GetDevCaps(session->deviceId, &caps) == platform::MMSYSERR_NOERROR;
+  const bool haveCaps = device.GetDevCaps(session->deviceId, &caps) == platform::mm::kNoError;
   const std::string name =
       haveCaps ? std::string(caps.productName, strnlen(caps.productName, sizeof caps.productName)) : "Unknown Device";
 
-  if (caps.support & platform::WAVECAPS_SYNC) {
+  if (caps.support & platform::mm::kCapsSync) {
     FreeSession(session);
     throw EWaveMixError(name +
                         " is a syncronous (blocking) wave output device.  This will not permit audio to play while "

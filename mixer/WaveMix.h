@@ -130,7 +130,7 @@ struct MixPlayParams {
   MixSession* session;
   std::int32_t channel;  // with PLAY_ANYCHANNEL, WaveMixPlay writes its choice here
   MixWave* wave;
-  platform::WindowHandle notifyWindow;  // gets MM_WOM_DONE when the play ends; 0: none
+  platform::WindowHandle notifyWindow;  // gets mm::kWomDone when the play ends; 0: none
   std::uint32_t flags;  // PLAY_*; only the low byte counts
   std::uint16_t loops;  // repetitions after the first pass; 0xFFFF: endless
 };

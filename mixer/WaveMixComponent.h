@@ -55,7 +55,7 @@ class TWaveMix : public TComponent {
 
   MixWave* LoadWave(const char* fileName);
   void FreeWave(MixWave* wave);
-  // notifyControl: the control whose window gets MM_WOM_DONE when the play
+  // notifyControl: the control whose window gets mm::kWomDone when the play
   // ends, or nil for none.
   void Play(std::int32_t channel, MixWave* wave, TWinControl* notifyControl, std::uint32_t flags,
             std::uint16_t loops);

@@ -20,7 +20,7 @@ using WindowHandle = std::uintptr_t;  // 0: no window
 using WindowProc = void (*)(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                             std::intptr_t lParam);
 
-constexpr std::uint32_t ERROR_CLASS_ALREADY_EXISTS = 1410;
+constexpr std::uint32_t kErrorClassAlreadyExists = 1410;
 
 enum class MouseButton { Left, Right, Middle };
 enum class Key { Space, Enter };
@@ -64,16 +64,16 @@ class Host {
   virtual std::uint32_t Milliseconds() = 0;
 
   // Window services. RegisterWindowClass fails with an error code in
-  // *lastError (ERROR_CLASS_ALREADY_EXISTS when the name is taken).
+  // *lastError (kErrorClassAlreadyExists when the name is taken).
   virtual bool RegisterWindowClass(const std::string& className, WindowProc proc,
                                    std::uint32_t* lastError) = 0;
   // A hidden window of a registered class; 0 when it cannot be created.
   virtual WindowHandle CreateHiddenWindow(const std::string& className) = 0;
-  virtual void DestroyWindow(WindowHandle window) = 0;
+  virtual void DestroyHiddenWindow(WindowHandle window) = 0;
   // Queues a message for the window's procedure; the event loop dispatches
   // it on its own thread. Safe to call from any thread. False when the
   // window does not exist.
-  virtual bool PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+  virtual bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) = 0;
 
   virtual std::unique_ptr<Timer> CreateTimer(std::uint32_t intervalMs, bool enabled,
@@ -84,7 +84,7 @@ class Host {
   // A modal box with an OK button. It runs the event loop until the player
   // confirms it: timers and posted messages go on being delivered, presses
   // on the main window are not.
-  virtual void MessageBox(const std::string& caption, const std::string& text, BoxIcon icon) = 0;
+  virtual void ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) = 0;
 
   // Runs the event loop until the main window has closed; returns the exit code.
   virtual int Run() = 0;

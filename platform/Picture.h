@@ -50,7 +50,7 @@ class Picture {
   void CopyRect(Rect dest, const Picture& source, Rect sourceRect);
   // Opaque text: a box in the brush colour over the text's cell, then the
   // glyphs in the font colour; (x, y) is the box's top-left corner.
-  void TextOut(int x, int y, const std::string& utf8);
+  void PutText(int x, int y, const std::string& utf8);
   // Filled with the brush, outlined 1 pixel wide with the pen; right and
   // bottom exclusive.
   void Rectangle(int left, int top, int right, int bottom);

@@ -83,7 +83,7 @@ std::uint32_t ParseInteger(const std::string& text) {
 
 }  // namespace
 
-int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue,
+int ReadProfileInt(const std::string& section, const std::string& key, int defaultValue,
                          const std::string& path) {
   const std::optional<std::string> value = FindValue(section, key, path);
   if (!value || value->empty()) return defaultValue;

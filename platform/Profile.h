@@ -14,7 +14,7 @@ namespace platform {
 // decimal digits (or 0x / 0o / 0b and digits of that base) up to the first
 // other character; a value with no digits reads as 0. The result wraps as a
 // 32-bit unsigned value does and is returned as signed, so "-1" gives -1.
-int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue,
+int ReadProfileInt(const std::string& section, const std::string& key, int defaultValue,
                          const std::string& path);
 
 }  // namespace platform

@@ -1,8 +1,8 @@
 // The wave output device, as the mixer drives it: query the devices, open one
 // with a PCM format and a callback window, hand it prepared blocks, and learn
-// of each finished block by an MM_WOM_DONE message posted to that window
+// of each finished block by an mm::kWomDone message posted to that window
 // (wParam: the device handle, lParam: the block's WaveHeader*). Results are
-// MMRESULT codes; 0 is success.
+// MmResult codes; 0 is success.
 #pragma once
 
 #include <atomic>
@@ -12,25 +12,32 @@
 
 namespace platform {
 
-using MMRESULT = std::uint32_t;
-constexpr MMRESULT MMSYSERR_NOERROR = 0;
-constexpr MMRESULT MMSYSERR_ERROR = 1;
-constexpr MMRESULT MMSYSERR_BADDEVICEID = 2;
-constexpr MMRESULT MMSYSERR_ALLOCATED = 4;
-constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
-constexpr MMRESULT MMSYSERR_NODRIVER = 6;
-constexpr MMRESULT MMSYSERR_NOMEM = 7;
-constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
-constexpr MMRESULT WAVERR_BADFORMAT = 32;
-constexpr MMRESULT WAVERR_STILLPLAYING = 33;
-constexpr MMRESULT WAVERR_UNPREPARED = 34;
+using MmResult = std::uint32_t;
 
-constexpr int WAVE_MAPPER = -1;
-constexpr std::uint32_t WAVECAPS_SYNC = 0x10;
-constexpr std::uint32_t WHDR_DONE = 0x1;
-constexpr std::uint32_t WHDR_PREPARED = 0x2;
-constexpr std::uint32_t WHDR_INQUEUE = 0x10;
-constexpr std::uint32_t MM_WOM_DONE = 0x3BD;
+// The device's result codes, block flags and notice, with the values of the
+// system's multimedia API. They live in their own namespace and are spelt in
+// our own style so that <windows.h>, which defines the system's names as
+// macros, can be included beside this header.
+namespace mm {
+constexpr MmResult kNoError = 0;
+constexpr MmResult kError = 1;
+constexpr MmResult kBadDeviceId = 2;
+constexpr MmResult kAllocated = 4;
+constexpr MmResult kInvalidHandle = 5;
+constexpr MmResult kNoDriver = 6;
+constexpr MmResult kNoMemory = 7;
+constexpr MmResult kInvalidParam = 11;
+constexpr MmResult kBadFormat = 32;
+constexpr MmResult kStillPlaying = 33;
+constexpr MmResult kUnprepared = 34;
+
+constexpr int kWaveMapper = -1;
+constexpr std::uint32_t kCapsSync = 0x10;
+constexpr std::uint32_t kHeaderDone = 0x1;
+constexpr std::uint32_t kHeaderPrepared = 0x2;
+constexpr std::uint32_t kHeaderInQueue = 0x10;
+constexpr std::uint32_t kWomDone = 0x3BD;
+}  // namespace mm
 
 // The 16-byte PCM format record, laid out as in a WAVE file's fmt chunk.
 #pragma pack(push, 1)
@@ -45,7 +52,7 @@ struct PcmWaveFormat {
 #pragma pack(pop)
 static_assert(sizeof(PcmWaveFormat) == 16);
 
-// One block handed to the device. The device sets WHDR_DONE from its own
+// One block handed to the device. The device sets mm::kHeaderDone from its own
 // thread, so the flags are atomic; everything else belongs to the caller
 // while the block is not queued.
 struct WaveHeader {
@@ -69,27 +76,27 @@ class WaveOut {
  public:
   virtual ~WaveOut() = default;
   virtual std::uint32_t GetNumDevs() = 0;
-  // deviceId WAVE_MAPPER (-1) names the mapper.
-  virtual MMRESULT GetDevCaps(int deviceId, WaveOutCaps* caps) = 0;
+  // deviceId mm::kWaveMapper (-1) names the mapper.
+  virtual MmResult GetDevCaps(int deviceId, WaveOutCaps* caps) = 0;
   // Whether the device can play the format (nothing is opened).
-  virtual MMRESULT QueryFormat(int deviceId, const PcmWaveFormat& format) = 0;
-  virtual MMRESULT Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
+  virtual MmResult QueryFormat(int deviceId, const PcmWaveFormat& format) = 0;
+  virtual MmResult Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
                         WindowHandle callbackWindow) = 0;
   // A block must be prepared before it is written and unprepared before
   // its memory goes.
-  virtual MMRESULT PrepareHeader(WaveOutHandle handle, WaveHeader* header) = 0;
-  virtual MMRESULT UnprepareHeader(WaveOutHandle handle, WaveHeader* header) = 0;
+  virtual MmResult PrepareHeader(WaveOutHandle handle, WaveHeader* header) = 0;
+  virtual MmResult UnprepareHeader(WaveOutHandle handle, WaveHeader* header) = 0;
   // Queues a prepared block behind those written before; clears its
-  // WHDR_DONE until the device has played it.
-  virtual MMRESULT Write(WaveOutHandle handle, WaveHeader* header) = 0;
+  // mm::kHeaderDone until the device has played it.
+  virtual MmResult Write(WaveOutHandle handle, WaveHeader* header) = 0;
   // Stops at once, marks every queued block done (one notice each) and sets
   // the position back to 0.
-  virtual MMRESULT Reset(WaveOutHandle handle) = 0;
-  virtual MMRESULT Pause(WaveOutHandle handle) = 0;
-  virtual MMRESULT Restart(WaveOutHandle handle) = 0;
+  virtual MmResult Reset(WaveOutHandle handle) = 0;
+  virtual MmResult Pause(WaveOutHandle handle) = 0;
+  virtual MmResult Restart(WaveOutHandle handle) = 0;
   // Bytes played since the open or the last reset.
-  virtual MMRESULT GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) = 0;
-  virtual MMRESULT Close(WaveOutHandle handle) = 0;
+  virtual MmResult GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) = 0;
+  virtual MmResult Close(WaveOutHandle handle) = 0;
 };
 
 }  // namespace platform

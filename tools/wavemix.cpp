@@ -329,7 +329,7 @@ int Render(const Options& options) {
 // Counts the end-of-play messages of `play`.
 int ended = 0;
 void CountEnd(platform::WindowHandle, std::uint32_t message, std::uintptr_t, std::intptr_t) {
-  if (message == platform::MM_WOM_DONE) ++ended;
+  if (message == platform::mm::kWomDone) ++ended;
 }
 
 int Play(const Options& options) {

@@ -80,7 +80,7 @@ bool RealTimeHost::RegisterWindowClass(const std::string& className, platform::W
                                        std::uint32_t* lastError) {
   std::lock_guard lock(impl_->mutex);
   if (!impl_->classes.emplace(className, proc).second) {
-    if (lastError) *lastError = platform::ERROR_CLASS_ALREADY_EXISTS;
+    if (lastError) *lastError = platform::kErrorClassAlreadyExists;
     return false;
   }
   return true;
@@ -94,12 +94,12 @@ platform::WindowHandle RealTimeHost::CreateHiddenWindow(const std::string& class
   return impl_->lastWindow;
 }
 
-void RealTimeHost::DestroyWindow(platform::WindowHandle window) {
+void RealTimeHost::DestroyHiddenWindow(platform::WindowHandle window) {
   std::lock_guard lock(impl_->mutex);
   impl_->windows.erase(window);
 }
 
-bool RealTimeHost::PostMessage(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+bool RealTimeHost::Post(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) {
   {
     std::lock_guard lock(impl_->mutex);
@@ -117,7 +117,7 @@ std::unique_ptr<platform::Timer> RealTimeHost::CreateTimer(std::uint32_t interva
 
 platform::MainWindow& RealTimeHost::Main() { return impl_->main; }
 
-void RealTimeHost::MessageBox(const std::string& caption, const std::string& text, platform::BoxIcon) {
+void RealTimeHost::ShowMessageBox(const std::string& caption, const std::string& text, platform::BoxIcon) {
   std::cerr << caption << ": " << text << "\n";
 }
 

@@ -19,16 +19,16 @@ class RealTimeHost : public platform::Host {
   bool RegisterWindowClass(const std::string& className, platform::WindowProc proc,
                            std::uint32_t* lastError) override;
   platform::WindowHandle CreateHiddenWindow(const std::string& className) override;
-  void DestroyWindow(platform::WindowHandle window) override;
+  void DestroyHiddenWindow(platform::WindowHandle window) override;
   // Safe from any thread; wakes WaitAndDispatch.
-  bool PostMessage(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+  bool Post(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                    std::intptr_t lParam) override;
   // Timers never fire: nothing here uses them.
   std::unique_ptr<platform::Timer> CreateTimer(std::uint32_t intervalMs, bool enabled,
                                                std::function<void()> onTimer) override;
   platform::MainWindow& Main() override;
   // Writes the box to standard error.
-  void MessageBox(const std::string& caption, const std::string& text, platform::BoxIcon icon) override;
+  void ShowMessageBox(const std::string& caption, const std::string& text, platform::BoxIcon icon) override;
   int Run() override;
   platform::WaveOut& WaveOutDevice() override;
   // There is no MIDI here: nil.

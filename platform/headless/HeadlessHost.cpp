@@ -98,7 +98,7 @@ struct HeadlessHost::Impl {
   std::string folder;
   std::uint64_t now = 0;
 
-  // Windows and the message queue are shared with other threads' PostMessage.
+  // Windows and the message queue are shared with other threads' Post.
   std::mutex mutex;
   std::map<std::string, WindowProc> classes;
   std::map<WindowHandle, WindowProc> windows;
@@ -163,7 +163,7 @@ bool HeadlessHost::RegisterWindowClass(const std::string& className, WindowProc 
                                        std::uint32_t* lastError) {
   std::lock_guard lock(impl_->mutex);
   if (!impl_->classes.emplace(className, proc).second) {
-    if (lastError) *lastError = ERROR_CLASS_ALREADY_EXISTS;
+    if (lastError) *lastError = kErrorClassAlreadyExists;
     return false;
   }
   return true;
@@ -178,12 +178,12 @@ WindowHandle HeadlessHost::CreateHiddenWindow(const std::string& className) {
   return handle;
 }
 
-void HeadlessHost::DestroyWindow(WindowHandle window) {
+void HeadlessHost::DestroyHiddenWindow(WindowHandle window) {
   std::lock_guard lock(impl_->mutex);
   impl_->windows.erase(window);
 }
 
-bool HeadlessHost::PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+bool HeadlessHost::Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) {
   std::lock_guard lock(impl_->mutex);
   if (!impl_->windows.count(window)) return false;
@@ -207,7 +207,7 @@ std::unique_ptr<Timer> HeadlessHost::CreateTimer(std::uint32_t intervalMs, bool 
 
 MainWindow& HeadlessHost::Main() { return impl_->main; }
 
-void HeadlessHost::MessageBox(const std::string& caption, const std::string& text, BoxIcon) {
+void HeadlessHost::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon) {
   Trace("{\"box\":" + JsonString(caption) + ",\"text\":" + JsonString(text) + "}");
 }
 

@@ -36,14 +36,14 @@ class HeadlessHost : public Host {
   bool RegisterWindowClass(const std::string& className, WindowProc proc,
                            std::uint32_t* lastError) override;
   WindowHandle CreateHiddenWindow(const std::string& className) override;
-  void DestroyWindow(WindowHandle window) override;
-  bool PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+  void DestroyHiddenWindow(WindowHandle window) override;
+  bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                    std::intptr_t lParam) override;
   std::unique_ptr<Timer> CreateTimer(std::uint32_t intervalMs, bool enabled,
                                      std::function<void()> onTimer) override;
   MainWindow& Main() override;
   // Traces {"box":CAPTION,"text":TEXT} and returns at once, as if confirmed.
-  void MessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
+  void ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
   // Dispatches what is posted and returns 0: the runner drives time itself.
   int Run() override;
   WaveOut& WaveOutDevice() override;

@@ -71,7 +71,7 @@ struct VirtualWaveOut::Impl {
 
   const VirtualDevice* Device(int id) const {
     if (config.devices.empty()) return nullptr;
-    if (id == WAVE_MAPPER) return &config.mapper;
+    if (id == mm::kWaveMapper) return &config.mapper;
     if (id < 0 || std::size_t(id) >= config.devices.size()) return nullptr;
     return &config.devices[std::size_t(id)];
   }
@@ -118,8 +118,8 @@ struct VirtualWaveOut::Impl {
   }
 
   void Finish(WaveHeader* block) {
-    block->flags.store((block->flags.load() & ~WHDR_INQUEUE) | WHDR_DONE);
-    if (window) host.PostMessage(window, MM_WOM_DONE, handle, reinterpret_cast<std::intptr_t>(block));
+    block->flags.store((block->flags.load() & ~mm::kHeaderInQueue) | mm::kHeaderDone);
+    if (window) host.Post(window, mm::kWomDone, handle, reinterpret_cast<std::intptr_t>(block));
   }
 
   // Finishes the blocks whose last byte has been played by `now`.
@@ -148,16 +148,16 @@ std::uint32_t VirtualWaveOut::GetNumDevs() {
   return std::uint32_t(impl_->config.devices.size());
 }
 
-MMRESULT VirtualWaveOut::GetDevCaps(int deviceId, WaveOutCaps* caps) {
+MmResult VirtualWaveOut::GetDevCaps(int deviceId, WaveOutCaps* caps) {
   ++impl_->calls;
   const VirtualDevice* device = impl_->Device(deviceId);
-  if (!device || device->capsFail) return MMSYSERR_BADDEVICEID;
-  if (!caps) return MMSYSERR_INVALPARAM;
+  if (!device || device->capsFail) return mm::kBadDeviceId;
+  if (!caps) return mm::kInvalidParam;
   std::memset(caps, 0, sizeof *caps);
   std::strncpy(caps->productName, device->name.c_str(), sizeof caps->productName - 1);
   caps->channels = device->channels;
   caps->support = device->support;
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
 namespace {
@@ -168,22 +168,22 @@ bool Playable(const PcmWaveFormat& f) {
 }
 }  // namespace
 
-MMRESULT VirtualWaveOut::QueryFormat(int deviceId, const PcmWaveFormat& format) {
+MmResult VirtualWaveOut::QueryFormat(int deviceId, const PcmWaveFormat& format) {
   ++impl_->calls;
-  if (!impl_->Device(deviceId)) return MMSYSERR_BADDEVICEID;
+  if (!impl_->Device(deviceId)) return mm::kBadDeviceId;
   if (impl_->faults.queryResult) return impl_->faults.queryResult;
-  return Playable(format) ? MMSYSERR_NOERROR : WAVERR_BADFORMAT;
+  return Playable(format) ? mm::kNoError : mm::kBadFormat;
 }
 
-MMRESULT VirtualWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
+MmResult VirtualWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
                               WindowHandle callbackWindow) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Device(deviceId)) return MMSYSERR_BADDEVICEID;
+  if (!d.Device(deviceId)) return mm::kBadDeviceId;
   if (d.faults.openResult) return d.faults.openResult;
-  if (d.open) return MMSYSERR_ALLOCATED;
-  if (!Playable(format)) return WAVERR_BADFORMAT;
-  if (!handle) return MMSYSERR_INVALPARAM;
+  if (d.open) return mm::kAllocated;
+  if (!Playable(format)) return mm::kBadFormat;
+  if (!handle) return mm::kInvalidParam;
   d.open = true;
   d.handle = ++d.lastHandle;
   d.deviceId = deviceId;
@@ -199,36 +199,36 @@ MMRESULT VirtualWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWave
   d.runStartBytes = 0;
   d.timelineBytes = 0;
   *handle = d.handle;
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT VirtualWaveOut::PrepareHeader(WaveOutHandle handle, WaveHeader* header) {
+MmResult VirtualWaveOut::PrepareHeader(WaveOutHandle handle, WaveHeader* header) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
-  if (!header) return MMSYSERR_INVALPARAM;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (!header) return mm::kInvalidParam;
   if (++d.prepares == d.faults.failPrepareNumber) return d.faults.prepareResult;
-  header->flags.store(header->flags.load() | WHDR_PREPARED);
-  return MMSYSERR_NOERROR;
+  header->flags.store(header->flags.load() | mm::kHeaderPrepared);
+  return mm::kNoError;
 }
 
-MMRESULT VirtualWaveOut::UnprepareHeader(WaveOutHandle handle, WaveHeader* header) {
+MmResult VirtualWaveOut::UnprepareHeader(WaveOutHandle handle, WaveHeader* header) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
-  if (!header) return MMSYSERR_INVALPARAM;
-  if (header->flags.load() & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-  header->flags.store(header->flags.load() & ~WHDR_PREPARED);
-  return MMSYSERR_NOERROR;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (!header) return mm::kInvalidParam;
+  if (header->flags.load() & mm::kHeaderInQueue) return mm::kStillPlaying;
+  header->flags.store(header->flags.load() & ~mm::kHeaderPrepared);
+  return mm::kNoError;
 }
 
-MMRESULT VirtualWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
+MmResult VirtualWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
-  if (!header) return MMSYSERR_INVALPARAM;
-  if (!(header->flags.load() & WHDR_PREPARED)) return WAVERR_UNPREPARED;
-  if (header->flags.load() & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (!header) return mm::kInvalidParam;
+  if (!(header->flags.load() & mm::kHeaderPrepared)) return mm::kUnprepared;
+  if (header->flags.load() & mm::kHeaderInQueue) return mm::kStillPlaying;
   if (++d.writes == d.faults.failWriteNumber) return d.faults.writeResult;
   const std::uint64_t now = d.host.NowMicros();
   d.Sync(now);
@@ -238,7 +238,7 @@ MMRESULT VirtualWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
     d.runStartMicros = now;
     d.runStartBytes = d.written;
   }
-  header->flags.store((header->flags.load() & ~WHDR_DONE) | WHDR_INQUEUE);
+  header->flags.store((header->flags.load() & ~mm::kHeaderDone) | mm::kHeaderInQueue);
   header->deviceNext = nullptr;
   d.pending.insert(d.pending.end(), header->data, header->data + header->bufferLength);
   if (d.tail) {
@@ -249,13 +249,13 @@ MMRESULT VirtualWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
   d.tail = header;
   ++d.queued;
   d.written += header->bufferLength;
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT VirtualWaveOut::Reset(WaveOutHandle handle) {
+MmResult VirtualWaveOut::Reset(WaveOutHandle handle) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
   const std::uint64_t now = d.host.NowMicros();
   d.Sync(now);
   d.ForgetPending();
@@ -264,14 +264,14 @@ MMRESULT VirtualWaveOut::Reset(WaveOutHandle handle) {
   d.frozen = 0;
   d.runStartMicros = now;
   d.runStartBytes = 0;
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT VirtualWaveOut::Pause(WaveOutHandle handle) {
+MmResult VirtualWaveOut::Pause(WaveOutHandle handle) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
-  if (d.paused) return MMSYSERR_NOERROR;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (d.paused) return mm::kNoError;
   const std::uint64_t now = d.host.NowMicros();
   d.Sync(now);
   d.frozen = d.Position(now);
@@ -279,41 +279,41 @@ MMRESULT VirtualWaveOut::Pause(WaveOutHandle handle) {
   // silent until now.
   if (d.frozen == d.written) d.RecordGap(now);
   d.paused = true;
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT VirtualWaveOut::Restart(WaveOutHandle handle) {
+MmResult VirtualWaveOut::Restart(WaveOutHandle handle) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
-  if (!d.paused) return MMSYSERR_NOERROR;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (!d.paused) return mm::kNoError;
   d.paused = false;
   d.runStartMicros = d.host.NowMicros();
   d.runStartBytes = d.frozen;
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT VirtualWaveOut::GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) {
+MmResult VirtualWaveOut::GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
-  if (!bytes) return MMSYSERR_INVALPARAM;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (!bytes) return mm::kInvalidParam;
   const std::uint64_t now = d.host.NowMicros();
   d.Sync(now);
   *bytes = std::uint32_t(d.Position(now));
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT VirtualWaveOut::Close(WaveOutHandle handle) {
+MmResult VirtualWaveOut::Close(WaveOutHandle handle) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
   d.Sync(d.host.NowMicros());
-  if (d.head) return WAVERR_STILLPLAYING;
+  if (d.head) return mm::kStillPlaying;
   d.open = false;
   d.handle = 0;
   d.window = 0;
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
 std::uint64_t VirtualWaveOut::NextEventMicros() const {

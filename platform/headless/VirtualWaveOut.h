@@ -1,6 +1,6 @@
 // The headless wave-out device: it plays the written blocks one after another
 // at the format's byte rate in the host's virtual time, reports each finished
-// block with MM_WOM_DONE at the virtual instant its last byte is played, and
+// block with mm::kWomDone at the virtual instant its last byte is played, and
 // records every byte it plays. Tests give it a list of devices and faults to
 // reach the mixer's device rules and error paths.
 #pragma once
@@ -24,19 +24,19 @@ struct VirtualDevice {
 
 struct VirtualWaveOutConfig {
   std::vector<VirtualDevice> devices{VirtualDevice{"Virtual Wave Out", 2, 0, false}};
-  // What WAVE_MAPPER (-1) reports; it plays like any device. It exists only
+  // What mm::kWaveMapper (-1) reports; it plays like any device. It exists only
   // while there is at least one device.
   VirtualDevice mapper{"Virtual Wave Mapper", 2, 0, false};
 };
 
 // Faults to inject; 0 means none. Counts are 1-based over the device's life.
 struct VirtualWaveOutFaults {
-  MMRESULT openResult = 0;   // Open returns this
-  MMRESULT queryResult = 0;  // QueryFormat returns this
+  MmResult openResult = 0;   // Open returns this
+  MmResult queryResult = 0;  // QueryFormat returns this
   int failPrepareNumber = 0;  // the Nth PrepareHeader returns prepareResult
-  MMRESULT prepareResult = MMSYSERR_NOMEM;
+  MmResult prepareResult = mm::kNoMemory;
   int failWriteNumber = 0;  // the Nth Write returns writeResult
-  MMRESULT writeResult = MMSYSERR_ERROR;
+  MmResult writeResult = mm::kError;
 };
 
 class VirtualWaveOut final : public WaveOut, public TimedSource {
@@ -47,21 +47,21 @@ class VirtualWaveOut final : public WaveOut, public TimedSource {
   VirtualWaveOut& operator=(const VirtualWaveOut&) = delete;
 
   std::uint32_t GetNumDevs() override;
-  MMRESULT GetDevCaps(int deviceId, WaveOutCaps* caps) override;
+  MmResult GetDevCaps(int deviceId, WaveOutCaps* caps) override;
   // Any device plays 8- or 16-bit PCM, mono or stereo, at any positive rate.
-  MMRESULT QueryFormat(int deviceId, const PcmWaveFormat& format) override;
-  // One open at a time; a second gives MMSYSERR_ALLOCATED.
-  MMRESULT Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
+  MmResult QueryFormat(int deviceId, const PcmWaveFormat& format) override;
+  // One open at a time; a second gives mm::kAllocated.
+  MmResult Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
                 WindowHandle callbackWindow) override;
-  MMRESULT PrepareHeader(WaveOutHandle handle, WaveHeader* header) override;
-  MMRESULT UnprepareHeader(WaveOutHandle handle, WaveHeader* header) override;
-  MMRESULT Write(WaveOutHandle handle, WaveHeader* header) override;
-  MMRESULT Reset(WaveOutHandle handle) override;
-  MMRESULT Pause(WaveOutHandle handle) override;
-  MMRESULT Restart(WaveOutHandle handle) override;
-  MMRESULT GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) override;
-  // Refused with WAVERR_STILLPLAYING while blocks are queued.
-  MMRESULT Close(WaveOutHandle handle) override;
+  MmResult PrepareHeader(WaveOutHandle handle, WaveHeader* header) override;
+  MmResult UnprepareHeader(WaveOutHandle handle, WaveHeader* header) override;
+  MmResult Write(WaveOutHandle handle, WaveHeader* header) override;
+  MmResult Reset(WaveOutHandle handle) override;
+  MmResult Pause(WaveOutHandle handle) override;
+  MmResult Restart(WaveOutHandle handle) override;
+  MmResult GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) override;
+  // Refused with mm::kStillPlaying while blocks are queued.
+  MmResult Close(WaveOutHandle handle) override;
 
   std::uint64_t NextEventMicros() const override;
   void RunDue(std::uint64_t nowMicros) override;

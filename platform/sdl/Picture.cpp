@@ -231,7 +231,7 @@ void Picture::CopyRect(Rect dest, const Picture& source, Rect sourceRect) {
   ++d.version;
 }
 
-void Picture::TextOut(int x, int y, const std::string& utf8) {
+void Picture::PutText(int x, int y, const std::string& utf8) {
   Impl& d = *impl_;
   const TextImage& text = Texts().Get(d.fontSize, d.fontStyle, utf8);
   const std::uint32_t bg = Pack(d.brush);

@@ -114,11 +114,11 @@ class SdlHost final : public Host {
   std::uint32_t Milliseconds() override { return SDL_GetTicks(); }
   bool RegisterWindowClass(const std::string& className, WindowProc proc, std::uint32_t* lastError) override;
   WindowHandle CreateHiddenWindow(const std::string& className) override;
-  void DestroyWindow(WindowHandle window) override;
-  bool PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void DestroyHiddenWindow(WindowHandle window) override;
+  bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
   std::unique_ptr<Timer> CreateTimer(std::uint32_t intervalMs, bool enabled, std::function<void()> onTimer) override;
   MainWindow& Main() override { return *main_; }
-  void MessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
+  void ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
   int Run() override;
   WaveOut& WaveOutDevice() override;
   std::unique_ptr<MidiPlayer> CreateMidiPlayer() override { return CreateSdlMidiPlayer(*this); }
@@ -144,7 +144,7 @@ class SdlHost final : public Host {
   std::string folder_;
   Uint32 postedEventType_ = 0;
 
-  // Guards the window table: PostMessage runs on the audio thread too.
+  // Guards the window table: Post runs on the audio thread too.
   mutable std::mutex windowsMutex_;
   std::unordered_map<WindowHandle, WindowProc> windows_;
   std::map<std::string, WindowProc> classes_;
@@ -228,7 +228,7 @@ SdlHost::~SdlHost() {
 bool SdlHost::RegisterWindowClass(const std::string& className, WindowProc proc, std::uint32_t* lastError) {
   std::lock_guard lock(windowsMutex_);
   if (!classes_.emplace(className, proc).second) {
-    if (lastError) *lastError = ERROR_CLASS_ALREADY_EXISTS;
+    if (lastError) *lastError = kErrorClassAlreadyExists;
     return false;
   }
   if (lastError) *lastError = 0;
@@ -244,14 +244,14 @@ WindowHandle SdlHost::CreateHiddenWindow(const std::string& className) {
   return handle;
 }
 
-void SdlHost::DestroyWindow(WindowHandle window) {
+void SdlHost::DestroyHiddenWindow(WindowHandle window) {
   std::lock_guard lock(windowsMutex_);
   windows_.erase(window);
 }
 
 // Packed into the event itself: SDL_PushEvent copies it under SDL's own lock,
 // so posting allocates nothing and is safe from the audio callback.
-bool SdlHost::PostMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+bool SdlHost::Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
   {
     std::lock_guard lock(windowsMutex_);
     if (!windows_.count(window)) return false;
@@ -298,7 +298,7 @@ TTF_Font* SdlHost::BoxFont() {
   return boxFont_;
 }
 
-void SdlHost::MessageBox(const std::string& caption, const std::string& text, BoxIcon icon) {
+void SdlHost::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) {
   SdlMessageBox box(caption, text, icon, BoxFont());
   boxes_.push_back(&box);
   struct Pop {

@@ -87,7 +87,7 @@ SdlMessageBox::SdlMessageBox(const std::string& caption, const std::string& text
         picture->SetBrush(kWhite);
         int y = kMargin + (contentHeight - textHeight) / 2;
         for (const std::string& line : lines) {
-          if (!line.empty()) picture->TextOut(textLeft, y, line);
+          if (!line.empty()) picture->PutText(textLeft, y, line);
           y += lineSkip;
         }
         return picture;
@@ -102,7 +102,7 @@ SdlMessageBox::SdlMessageBox(const std::string& caption, const std::string& text
   picture_->Rectangle(button_.x, button_.y, button_.x + button_.w, button_.y + button_.h);
   const int okWidth = TextWidth(font, "OK");
   picture_->SetFont(kBlack, BoxFontPoints, false, false);
-  picture_->TextOut(button_.x + (button_.w - okWidth) / 2, button_.y + (button_.h - TTF_FontHeight(font)) / 2, "OK");
+  picture_->PutText(button_.x + (button_.w - okWidth) / 2, button_.y + (button_.h - TTF_FontHeight(font)) / 2, "OK");
 
   view_.SetPicture(picture_.get());
   view_.ShowCentred();

@@ -73,7 +73,7 @@ struct SdlWaveOut::Impl {
 
   bool ValidId(int id) {
     if (!StartAudio()) return false;
-    return id == WAVE_MAPPER || (id >= 0 && id <= NamedDevices());
+    return id == mm::kWaveMapper || (id >= 0 && id <= NamedDevices());
   }
 
   bool Valid(WaveOutHandle h) const { return device != 0 && h == handle; }
@@ -105,8 +105,8 @@ struct SdlWaveOut::Impl {
     }
     headStart += block->bufferLength;
     block->deviceNext = nullptr;
-    block->flags.store((block->flags.load() & ~WHDR_INQUEUE) | WHDR_DONE);
-    if (window) host.PostMessage(window, MM_WOM_DONE, handle, reinterpret_cast<std::intptr_t>(block));
+    block->flags.store((block->flags.load() & ~mm::kHeaderInQueue) | mm::kHeaderDone);
+    if (window) host.Post(window, mm::kWomDone, handle, reinterpret_cast<std::intptr_t>(block));
   }
 
   // A block is done once all of it has come out of the stream.
@@ -187,29 +187,29 @@ std::uint32_t SdlWaveOut::GetNumDevs() {
   return std::uint32_t(1 + impl_->NamedDevices());
 }
 
-MMRESULT SdlWaveOut::GetDevCaps(int deviceId, WaveOutCaps* caps) {
-  if (!impl_->ValidId(deviceId)) return MMSYSERR_BADDEVICEID;
-  if (!caps) return MMSYSERR_INVALPARAM;
+MmResult SdlWaveOut::GetDevCaps(int deviceId, WaveOutCaps* caps) {
+  if (!impl_->ValidId(deviceId)) return mm::kBadDeviceId;
+  if (!caps) return mm::kInvalidParam;
   std::memset(caps, 0, sizeof *caps);
   const char* name = deviceId > 0 ? SDL_GetAudioDeviceName(deviceId - 1, 0) : kDefaultName;
   std::strncpy(caps->productName, name ? name : kDefaultName, sizeof caps->productName - 1);
   caps->channels = 2;
   caps->support = 0;
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT SdlWaveOut::QueryFormat(int deviceId, const PcmWaveFormat& format) {
-  if (!impl_->ValidId(deviceId)) return MMSYSERR_BADDEVICEID;
-  return Playable(format) ? MMSYSERR_NOERROR : WAVERR_BADFORMAT;
+MmResult SdlWaveOut::QueryFormat(int deviceId, const PcmWaveFormat& format) {
+  if (!impl_->ValidId(deviceId)) return mm::kBadDeviceId;
+  return Playable(format) ? mm::kNoError : mm::kBadFormat;
 }
 
-MMRESULT SdlWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
+MmResult SdlWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
                           WindowHandle callbackWindow) {
   Impl& d = *impl_;
-  if (!d.ValidId(deviceId)) return MMSYSERR_BADDEVICEID;
-  if (d.device) return MMSYSERR_ALLOCATED;
-  if (!Playable(format)) return WAVERR_BADFORMAT;
-  if (!handle) return MMSYSERR_INVALPARAM;
+  if (!d.ValidId(deviceId)) return mm::kBadDeviceId;
+  if (d.device) return mm::kAllocated;
+  if (!Playable(format)) return mm::kBadFormat;
+  if (!handle) return mm::kInvalidParam;
 
   const SDL_AudioFormat sourceFormat = format.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
   // The device is opened for the music mixed in beside the waves, not for
@@ -226,7 +226,7 @@ MMRESULT SdlWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWaveForm
   const SDL_AudioDeviceID device =
       SDL_OpenAudioDevice(name.empty() ? nullptr : name.c_str(), 0, &desired, &d.obtained,
                           SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_FORMAT_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-  if (device == 0) return MMSYSERR_NODRIVER;
+  if (device == 0) return mm::kNoDriver;
   d.toMix = SDL_NewAudioStream(sourceFormat, Uint8(format.channels), int(format.samplesPerSec), AUDIO_S16SYS,
                                kMixChannels, d.obtained.freq);
   if (d.obtained.format != AUDIO_S16SYS || d.obtained.channels != kMixChannels)
@@ -237,7 +237,7 @@ MMRESULT SdlWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWaveForm
     if (d.toMix) SDL_FreeAudioStream(d.toMix);
     if (d.toDevice) SDL_FreeAudioStream(d.toDevice);
     d.toMix = d.toDevice = nullptr;
-    return MMSYSERR_NOMEM;
+    return mm::kNoMemory;
   }
   d.mix.assign(std::size_t(d.obtained.samples) * kMixChannels * 2, 0);
   d.device = device;
@@ -251,32 +251,32 @@ MMRESULT SdlWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWaveForm
   d.paused = false;
   SDL_PauseAudioDevice(device, 0);
   *handle = d.handle;
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT SdlWaveOut::PrepareHeader(WaveOutHandle handle, WaveHeader* header) {
-  if (!impl_->Valid(handle)) return MMSYSERR_INVALHANDLE;
-  if (!header) return MMSYSERR_INVALPARAM;
-  header->flags.store(header->flags.load() | WHDR_PREPARED);
-  return MMSYSERR_NOERROR;
+MmResult SdlWaveOut::PrepareHeader(WaveOutHandle handle, WaveHeader* header) {
+  if (!impl_->Valid(handle)) return mm::kInvalidHandle;
+  if (!header) return mm::kInvalidParam;
+  header->flags.store(header->flags.load() | mm::kHeaderPrepared);
+  return mm::kNoError;
 }
 
-MMRESULT SdlWaveOut::UnprepareHeader(WaveOutHandle handle, WaveHeader* header) {
-  if (!impl_->Valid(handle)) return MMSYSERR_INVALHANDLE;
-  if (!header) return MMSYSERR_INVALPARAM;
-  if (header->flags.load() & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-  header->flags.store(header->flags.load() & ~WHDR_PREPARED);
-  return MMSYSERR_NOERROR;
+MmResult SdlWaveOut::UnprepareHeader(WaveOutHandle handle, WaveHeader* header) {
+  if (!impl_->Valid(handle)) return mm::kInvalidHandle;
+  if (!header) return mm::kInvalidParam;
+  if (header->flags.load() & mm::kHeaderInQueue) return mm::kStillPlaying;
+  header->flags.store(header->flags.load() & ~mm::kHeaderPrepared);
+  return mm::kNoError;
 }
 
-MMRESULT SdlWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
+MmResult SdlWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
   Impl& d = *impl_;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
-  if (!header) return MMSYSERR_INVALPARAM;
-  if (!(header->flags.load() & WHDR_PREPARED)) return WAVERR_UNPREPARED;
-  if (header->flags.load() & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (!header) return mm::kInvalidParam;
+  if (!(header->flags.load() & mm::kHeaderPrepared)) return mm::kUnprepared;
+  if (header->flags.load() & mm::kHeaderInQueue) return mm::kStillPlaying;
   d.Lock();
-  header->flags.store((header->flags.load() & ~WHDR_DONE) | WHDR_INQUEUE);
+  header->flags.store((header->flags.load() & ~mm::kHeaderDone) | mm::kHeaderInQueue);
   header->deviceNext = nullptr;
   if (d.tail) {
     d.tail->deviceNext = header;
@@ -289,58 +289,58 @@ MMRESULT SdlWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
     d.feedOffset = 0;
   }
   d.Unlock();
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT SdlWaveOut::Reset(WaveOutHandle handle) {
+MmResult SdlWaveOut::Reset(WaveOutHandle handle) {
   Impl& d = *impl_;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
   d.Lock();
   while (d.head) d.FinishHead();
   SDL_AudioStreamClear(d.toMix);
   if (d.toDevice) SDL_AudioStreamClear(d.toDevice);
   d.taken = d.headStart = 0;
   d.Unlock();
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT SdlWaveOut::Pause(WaveOutHandle handle) {
+MmResult SdlWaveOut::Pause(WaveOutHandle handle) {
   Impl& d = *impl_;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
   d.Lock();
   d.paused = true;
   d.Unlock();
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT SdlWaveOut::Restart(WaveOutHandle handle) {
+MmResult SdlWaveOut::Restart(WaveOutHandle handle) {
   Impl& d = *impl_;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
   d.Lock();
   d.paused = false;
   d.Unlock();
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT SdlWaveOut::GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) {
+MmResult SdlWaveOut::GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) {
   Impl& d = *impl_;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
-  if (!bytes) return MMSYSERR_INVALPARAM;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (!bytes) return mm::kInvalidParam;
   d.Lock();
   *bytes = std::uint32_t(d.Played());
   d.Unlock();
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
-MMRESULT SdlWaveOut::Close(WaveOutHandle handle) {
+MmResult SdlWaveOut::Close(WaveOutHandle handle) {
   Impl& d = *impl_;
-  if (!d.Valid(handle)) return MMSYSERR_INVALHANDLE;
+  if (!d.Valid(handle)) return mm::kInvalidHandle;
   d.Lock();
   const bool queued = d.head != nullptr;
   d.Unlock();
-  if (queued) return WAVERR_STILLPLAYING;
+  if (queued) return mm::kStillPlaying;
   d.CloseDevice();
-  return MMSYSERR_NOERROR;
+  return mm::kNoError;
 }
 
 void SdlWaveOut::SetMixSource(MixSource source) {

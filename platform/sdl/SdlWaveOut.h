@@ -3,11 +3,11 @@
 // beside the waves; SDL may change rate, format and channels, and an
 // SDL_AudioStream converts the written blocks to what the device took. The audio callback
 // plays the blocks in order, counts the bytes played and posts one
-// MM_WOM_DONE per finished block through Host::PostMessage, the only step
+// mm::kWomDone per finished block through Host::Post, the only step
 // that crosses threads. The device buffer holds about 12 ms (128 to 512
 // frames).
 //
-// Device 0 and WAVE_MAPPER are the system's default output; devices 1..n are
+// Device 0 and mm::kWaveMapper are the system's default output; devices 1..n are
 // SDL's named outputs. With no audio driver there are no devices.
 #pragma once
 
@@ -31,20 +31,20 @@ class SdlWaveOut final : public WaveOut {
   SdlWaveOut& operator=(const SdlWaveOut&) = delete;
 
   std::uint32_t GetNumDevs() override;
-  MMRESULT GetDevCaps(int deviceId, WaveOutCaps* caps) override;
-  MMRESULT QueryFormat(int deviceId, const PcmWaveFormat& format) override;
-  // MMSYSERR_ALLOCATED when already open, MMSYSERR_NODRIVER when SDL
+  MmResult GetDevCaps(int deviceId, WaveOutCaps* caps) override;
+  MmResult QueryFormat(int deviceId, const PcmWaveFormat& format) override;
+  // mm::kAllocated when already open, mm::kNoDriver when SDL
   // cannot open the device.
-  MMRESULT Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
+  MmResult Open(WaveOutHandle* handle, int deviceId, const PcmWaveFormat& format,
                 WindowHandle callbackWindow) override;
-  MMRESULT PrepareHeader(WaveOutHandle handle, WaveHeader* header) override;
-  MMRESULT UnprepareHeader(WaveOutHandle handle, WaveHeader* header) override;
-  MMRESULT Write(WaveOutHandle handle, WaveHeader* header) override;
-  MMRESULT Reset(WaveOutHandle handle) override;
-  MMRESULT Pause(WaveOutHandle handle) override;
-  MMRESULT Restart(WaveOutHandle handle) override;
-  MMRESULT GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) override;
-  MMRESULT Close(WaveOutHandle handle) override;
+  MmResult PrepareHeader(WaveOutHandle handle, WaveHeader* header) override;
+  MmResult UnprepareHeader(WaveOutHandle handle, WaveHeader* header) override;
+  MmResult Write(WaveOutHandle handle, WaveHeader* header) override;
+  MmResult Reset(WaveOutHandle handle) override;
+  MmResult Pause(WaveOutHandle handle) override;
+  MmResult Restart(WaveOutHandle handle) override;
+  MmResult GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) override;
+  MmResult Close(WaveOutHandle handle) override;
 
   // A second source mixed into every callback after the waves, while the
   // device is open, whether or not blocks play: it adds `frames` frames of

@@ -64,13 +64,13 @@ TEST(Application, MixerFailureAtCreationEndsWithoutAWindow) {
   struct Case {
     const char* ini;
     std::vector<platform::headless::VirtualDevice> devices;
-    platform::MMRESULT openResult;
+    platform::MmResult openResult;
     const char* text;
   } cases[] = {
       {"[not compatible]\r\nVirtual Wave Out=1\r\n", {{"Virtual Wave Out", 2, 0, false}}, 0,
        "Virtual Wave Out is not compatible with the realtime wavemixer"},
       {"", {}, 0, "No wave output devices available"},
-      {"", {{"Virtual Wave Out", 2, 0, false}}, platform::MMSYSERR_ALLOCATED,
+      {"", {{"Virtual Wave Out", 2, 0, false}}, platform::mm::kAllocated,
        "Failed to open waveform output device #4"},
   };
   unsetenv("WAVEMIX_INI");

@@ -103,11 +103,11 @@ TEST_F(HeadlessHostTest, HandlersEnableAndDisableTimers) {
 TEST_F(HeadlessHostTest, MessagesPostedByHandlersRunBeforeTheNextTimer) {
   auto a = host.CreateTimer(10, true, [&] {
     Note(host, "a");
-    host.PostMessage(window, 1, 0, 0);
-    host.PostMessage(window, 2, 0, 0);
+    host.Post(window, 1, 0, 0);
+    host.Post(window, 2, 0, 0);
   });
   auto b = host.CreateTimer(10, true, [&] { Note(host, "b"); });
-  host.PostMessage(window, 0, 0, 0);
+  host.Post(window, 0, 0, 0);
   host.AdvanceMs(10);
   EXPECT_EQ(events, (std::vector<std::string>{"msg0@0", "a@10", "msg1@10", "msg2@10", "b@10"}));
 }
@@ -145,18 +145,18 @@ TEST_F(HeadlessHostTest, TimedSourcesInterleaveWithTimersAndWinTies) {
 TEST_F(HeadlessHostTest, MessagesForDestroyedWindowsAreDropped) {
   platform::WindowHandle other = host.CreateHiddenWindow("Log");
   ASSERT_NE(other, window);
-  host.PostMessage(window, 1, 0, 0);
-  host.PostMessage(other, 2, 0, 0);
-  host.DestroyWindow(window);
-  EXPECT_FALSE(host.PostMessage(window, 3, 0, 0));
-  EXPECT_FALSE(host.PostMessage(0, 3, 0, 0));
+  host.Post(window, 1, 0, 0);
+  host.Post(other, 2, 0, 0);
+  host.DestroyHiddenWindow(window);
+  EXPECT_FALSE(host.Post(window, 3, 0, 0));
+  EXPECT_FALSE(host.Post(0, 3, 0, 0));
   host.DispatchPosted();
   EXPECT_EQ(events, (std::vector<std::string>{"msg2@0"}));
 }
 
 TEST_F(HeadlessHostTest, PostMessageFromAnotherThread) {
   std::thread poster([&] {
-    for (int i = 0; i < 1000; ++i) host.PostMessage(window, 7, 0, 0);
+    for (int i = 0; i < 1000; ++i) host.Post(window, 7, 0, 0);
   });
   poster.join();
   host.Run();
@@ -166,7 +166,7 @@ TEST_F(HeadlessHostTest, PostMessageFromAnotherThread) {
 TEST_F(HeadlessHostTest, WindowClassRules) {
   std::uint32_t error = 0;
   EXPECT_FALSE(host.RegisterWindowClass("Log", LoggingProc, &error));
-  EXPECT_EQ(error, platform::ERROR_CLASS_ALREADY_EXISTS);
+  EXPECT_EQ(error, platform::kErrorClassAlreadyExists);
   EXPECT_EQ(host.CreateHiddenWindow("Nope"), 0u);
   EXPECT_TRUE(host.RegisterWindowClass("Other", LoggingProc, &error));
   EXPECT_NE(host.CreateHiddenWindow("Other"), 0u);
@@ -185,7 +185,7 @@ TEST_F(HeadlessHostTest, MainWindowCloseQueryAndInput) {
     ++presses;
     EXPECT_EQ(x, 3);
     EXPECT_EQ(y, 4);
-    host.PostMessage(window, 5, 0, 0);
+    host.Post(window, 5, 0, 0);
   };
   main.onKey = [&](platform::Key) { ++keys; };
   bool allow = false;
@@ -205,13 +205,13 @@ TEST_F(HeadlessHostTest, MainWindowCloseQueryAndInput) {
 }
 
 TEST_F(HeadlessHostTest, MessageBoxTracesAndReturns) {
-  host.MessageBox("Error", "Can\xB4t \"open\"", platform::BoxIcon::Error);
+  host.ShowMessageBox("Error", "Can\xB4t \"open\"", platform::BoxIcon::Error);
   ASSERT_EQ(host.Traced().size(), 1u);
   EXPECT_EQ(host.Traced()[0], R"({"box":"Error","text":"Can\u00b4t \"open\""})");
 
   std::vector<std::string> sunk;
   host.SetTraceSink([&](const std::string& line) { sunk.push_back(line); });
-  host.MessageBox("a", "b", platform::BoxIcon::None);
+  host.ShowMessageBox("a", "b", platform::BoxIcon::None);
   EXPECT_EQ(sunk, (std::vector<std::string>{R"({"box":"a","text":"b"})"}));
   EXPECT_EQ(host.Traced().size(), 1u);
 }

@@ -62,7 +62,7 @@ TEST_F(ComponentTest, ActivatedCallsTheMixerOnlyOnAChange) {
   mix.SetActivated(true);
   EXPECT_EQ(device_->Calls(), calls);
 
-  device_->Faults().openResult = platform::MMSYSERR_NODRIVER;
+  device_->Faults().openResult = platform::mm::kNoDriver;
   mix.SetActivated(false);
   EXPECT_EQ(ErrorOf([&] { mix.SetActivated(true); }), "Failed to open waveform output device #6");
   EXPECT_FALSE(mix.Activated());

@@ -186,7 +186,7 @@ TEST_F(LoadTest, MemoryFilesLeaveTheCallersRecordAlone) {
 TEST_F(LoadTest, SessionAndDeviceAreCheckedBeforeTheSourceIsTouched) {
   EXPECT_EQ(ErrorOf([] { WaveMixLoadWave(nullptr, "x.wav", nullptr, LOAD_FILE); }), "Invalid Session handle");
   Session();
-  device_->Faults().queryResult = platform::WAVERR_BADFORMAT;
+  device_->Faults().queryResult = platform::mm::kBadFormat;
   EXPECT_EQ(ErrorOf([] { WaveMixLoadWave(currentSession, "/no/such.wav", nullptr, LOAD_FILE); }),
             "The waveform device can\xB4t play this format");
 }

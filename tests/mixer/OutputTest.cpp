@@ -83,7 +83,7 @@ TEST_F(OutputTest, ActivationTakesAndReleasesTheDeviceOnce) {
 
 TEST_F(OutputTest, ActivationFailuresLeaveNoDevice) {
   MixSession* s = WaveMixInit();
-  device_->Faults().openResult = platform::MMSYSERR_ALLOCATED;
+  device_->Faults().openResult = platform::mm::kAllocated;
   EXPECT_EQ(ErrorOf([&] { WaveMixActivate(s, 1); }), "Failed to open waveform output device #4");
   EXPECT_EQ(deviceOwner, nullptr);
   EXPECT_EQ(s->callbackWindow, 0u);
@@ -185,7 +185,7 @@ TEST_F(OutputTest, DevicePlaysLoopsAndTheEndMessageComesWhenTheDeviceHasPlayedIt
   // device has played past its end.
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_EQ(notices[0].micros, 371520u);
-  EXPECT_EQ(notices[0].message, platform::MM_WOM_DONE);
+  EXPECT_EQ(notices[0].message, platform::mm::kWomDone);
   EXPECT_EQ(notices[0].wParam, 2u);
   EXPECT_EQ(notices[0].lParam, reinterpret_cast<std::intptr_t>(ramp));
   EXPECT_EQ(Queue(3), std::vector<MixWave*>{endless});

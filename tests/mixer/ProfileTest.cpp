@@ -53,11 +53,11 @@ TEST_F(ProfileTest, ReadsAsTheWindowsReaderDoes) {
       {"general", "; a comment", 99},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(platform::GetPrivateProfileInt(c.section, c.key, 99, path_), c.expected) << c.section << "/" << c.key;
+    EXPECT_EQ(platform::ReadProfileInt(c.section, c.key, 99, path_), c.expected) << c.section << "/" << c.key;
 }
 
 TEST_F(ProfileTest, MissingFileGivesTheDefault) {
-  EXPECT_EQ(platform::GetPrivateProfileInt("general", "WaveOutDevice", -7, path_ + ".none"), -7);
+  EXPECT_EQ(platform::ReadProfileInt("general", "WaveOutDevice", -7, path_ + ".none"), -7);
 }
 
 }  // namespace

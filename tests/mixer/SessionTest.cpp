@@ -128,7 +128,7 @@ TEST_F(SessionTest, ConfigRecordAsksForStereoAndRate) {
 
 TEST_F(SessionTest, UnsuitableDevicesAreRefusedAndLeaveNoSession) {
   VirtualWaveOutConfig config;
-  config.devices = {{"Blocking Card With A Very Long Product Name", 2, platform::WAVECAPS_SYNC, false}};
+  config.devices = {{"Blocking Card With A Very Long Product Name", 2, platform::mm::kCapsSync, false}};
   UseDevices(config);
   EXPECT_EQ(ErrorOf([] { WaveMixInit(); }),
             "Blocking Card With A Very Long  is a syncronous (blocking) wave output device.  This will not permit "

@@ -16,7 +16,7 @@ std::vector<std::pair<std::uint64_t, std::intptr_t>> done;
 HeadlessHost* theHost = nullptr;
 
 void RecordDone(WindowHandle, std::uint32_t message, std::uintptr_t, std::intptr_t lParam) {
-  if (message == MM_WOM_DONE) done.emplace_back(theHost->NowMicros(), lParam);
+  if (message == mm::kWomDone) done.emplace_back(theHost->NowMicros(), lParam);
 }
 
 class VirtualWaveOutTest : public ::testing::Test {
@@ -26,12 +26,12 @@ class VirtualWaveOutTest : public ::testing::Test {
     theHost = &host_;
     host_.RegisterWindowClass("Probe", RecordDone, nullptr);
     window_ = host_.CreateHiddenWindow("Probe");
-    ASSERT_EQ(device_.Open(&handle_, 0, format_, window_), MMSYSERR_NOERROR);
+    ASSERT_EQ(device_.Open(&handle_, 0, format_, window_), mm::kNoError);
     for (int i = 0; i < 2; ++i) {
       blocks_[i].assign(1102, std::uint8_t(i + 1));
       headers_[i].data = blocks_[i].data();
       headers_[i].bufferLength = 1102;
-      ASSERT_EQ(device_.PrepareHeader(handle_, &headers_[i]), MMSYSERR_NOERROR);
+      ASSERT_EQ(device_.PrepareHeader(handle_, &headers_[i]), mm::kNoError);
     }
   }
 
@@ -61,7 +61,7 @@ TEST_F(VirtualWaveOutTest, PlaysBlocksInOrderAndReportsEachWhenItsLastBytePlays)
   ASSERT_EQ(done.size(), 2u);
   EXPECT_EQ(done[0], std::make_pair(std::uint64_t{99955}, reinterpret_cast<std::intptr_t>(&headers_[0])));
   EXPECT_EQ(done[1].first, 199910u);
-  EXPECT_TRUE(headers_[0].flags & WHDR_DONE);
+  EXPECT_TRUE(headers_[0].flags & mm::kHeaderDone);
   EXPECT_EQ(Position(), 2204u);  // never more than was written
   std::vector<std::uint8_t> expected(1102, 1);
   expected.insert(expected.end(), 1102, 2);
@@ -77,13 +77,13 @@ TEST_F(VirtualWaveOutTest, PausedTimeDoesNotCountAndResetReportsEveryQueuedBlock
   device_.Restart(handle_);
   host_.AdvanceMs(20);
   EXPECT_EQ(Position(), 220u);
-  EXPECT_EQ(device_.Close(handle_), WAVERR_STILLPLAYING);
+  EXPECT_EQ(device_.Close(handle_), mm::kStillPlaying);
   device_.Reset(handle_);
   host_.DispatchPosted();
   EXPECT_EQ(done.size(), 2u);
   EXPECT_EQ(Position(), 0u);
   EXPECT_EQ(device_.Recording(), std::vector<std::uint8_t>(220, 1));  // what was heard of the cut block
-  EXPECT_EQ(device_.Close(handle_), MMSYSERR_NOERROR);
+  EXPECT_EQ(device_.Close(handle_), mm::kNoError);
 }
 
 TEST_F(VirtualWaveOutTest, StarvedDeviceStartsAgainWhenWrittenAndCanRecordTheGapAsSilence) {
@@ -119,13 +119,13 @@ TEST_F(VirtualWaveOutTest, StarvedDeviceStartsAgainWhenWrittenAndCanRecordTheGap
 
 TEST_F(VirtualWaveOutTest, InjectedFaultsAndDeviceRules) {
   WaveOutHandle second = 0;
-  EXPECT_EQ(device_.Open(&second, 0, format_, 0), MMSYSERR_ALLOCATED);
-  EXPECT_EQ(device_.Open(&second, 1, format_, 0), MMSYSERR_BADDEVICEID);
-  EXPECT_EQ(device_.QueryFormat(0, PcmWaveFormat{1, 3, 11025, 33075, 3, 8}), WAVERR_BADFORMAT);
+  EXPECT_EQ(device_.Open(&second, 0, format_, 0), mm::kAllocated);
+  EXPECT_EQ(device_.Open(&second, 1, format_, 0), mm::kBadDeviceId);
+  EXPECT_EQ(device_.QueryFormat(0, PcmWaveFormat{1, 3, 11025, 33075, 3, 8}), mm::kBadFormat);
   device_.Faults().failWriteNumber = 2;
-  EXPECT_EQ(device_.Write(handle_, &headers_[0]), MMSYSERR_NOERROR);
-  EXPECT_EQ(device_.Write(handle_, &headers_[1]), MMSYSERR_ERROR);
-  EXPECT_EQ(device_.UnprepareHeader(handle_, &headers_[0]), WAVERR_STILLPLAYING);
+  EXPECT_EQ(device_.Write(handle_, &headers_[0]), mm::kNoError);
+  EXPECT_EQ(device_.Write(handle_, &headers_[1]), mm::kError);
+  EXPECT_EQ(device_.UnprepareHeader(handle_, &headers_[0]), mm::kStillPlaying);
   EXPECT_EQ(device_.QueuedBlocks(), 1u);
 }
 

@@ -130,7 +130,7 @@ TEST(Picture, OpaqueJapaneseTextScalesWithPointSize) {
   for (auto [p, size] : {std::pair{&small, 16}, std::pair{&big, 32}}) {
     p->SetBrush(Color{255, 234, 255});
     p->SetFont(Color{128, 0, 255}, size, true, true);
-    p->TextOut(10, 10, "50秒");
+    p->PutText(10, 10, "50秒");
   }
   // The cell is brush-coloured; the glyphs put font-coloured pixels in it.
   const int smallInk = Count(small, Color{128, 0, 255}, 0, 0, 400, 300);
@@ -146,8 +146,8 @@ TEST(Picture, OpaqueJapaneseTextScalesWithPointSize) {
   Picture a(100, 60), b(100, 60);
   a.SetFont(kBlack, 28, true, true);
   b.SetFont(kBlack, 28, true, true);
-  a.TextOut(0, 0, "正");
-  b.TextOut(0, 0, "秒");
+  a.PutText(0, 0, "正");
+  b.PutText(0, 0, "秒");
   EXPECT_NE(Count(a, kBlack, 0, 0, 100, 60), Count(b, kBlack, 0, 0, 100, 60));
 }
 

@@ -105,7 +105,7 @@ TEST_F(SdlHostTest, MessagesPostedFromAnotherThreadReachTheProcedureOnTheLoopThr
   std::uint32_t error = 0;
   ASSERT_TRUE(host->RegisterWindowClass("Recorder", RecordingProc, &error));
   EXPECT_FALSE(host->RegisterWindowClass("Recorder", RecordingProc, &error));
-  EXPECT_EQ(error, ERROR_CLASS_ALREADY_EXISTS);
+  EXPECT_EQ(error, kErrorClassAlreadyExists);
   EXPECT_EQ(host->CreateHiddenWindow("NoSuchClass"), 0u);
   const WindowHandle window = host->CreateHiddenWindow("Recorder");
   const WindowHandle gone = host->CreateHiddenWindow("Recorder");
@@ -113,12 +113,12 @@ TEST_F(SdlHostTest, MessagesPostedFromAnotherThreadReachTheProcedureOnTheLoopThr
   ASSERT_NE(gone, window);
 
   // Posted before its window goes: dropped, not delivered to a stranger.
-  ASSERT_TRUE(host->PostMessage(gone, 0x400, 1, 1));
-  host->DestroyWindow(gone);
-  EXPECT_FALSE(host->PostMessage(gone, 0x400, 1, 1));
+  ASSERT_TRUE(host->Post(gone, 0x400, 1, 1));
+  host->DestroyHiddenWindow(gone);
+  EXPECT_FALSE(host->Post(gone, 0x400, 1, 1));
 
   std::thread poster([&] {
-    for (std::uintptr_t i = 0; i < 100; ++i) host->PostMessage(window, 0x400, i, -std::intptr_t(i) - 1);
+    for (std::uintptr_t i = 0; i < 100; ++i) host->Post(window, 0x400, i, -std::intptr_t(i) - 1);
   });
   poster.join();
 
@@ -150,7 +150,7 @@ TEST_F(SdlHostTest, MessageBoxRunsTheLoopUntilConfirmed) {
   std::unique_ptr<Timer> opener;
   opener = host->CreateTimer(20, true, [&] {
     opener->SetEnabled(false);
-    host->MessageBox("ミルタスちゃん", "ファイルが開けません。\n二行目", BoxIcon::Error);
+    host->ShowMessageBox("ミルタスちゃん", "ファイルが開けません。\n二行目", BoxIcon::Error);
     boxReturned = true;
     receivedBeforeReturn = received.size();
     host->Main().Close();
@@ -158,7 +158,7 @@ TEST_F(SdlHostTest, MessageBoxRunsTheLoopUntilConfirmed) {
   auto ticker = host->CreateTimer(20, true, [&] {
     if (ProbeOpenBoxes(*host) != 1) return;
     ++ticksDuringBox;
-    if (ticksDuringBox == 2) host->PostMessage(window, 0x401, 7, 8);
+    if (ticksDuringBox == 2) host->Post(window, 0x401, 7, 8);
     if (ticksDuringBox == 3) PushMouseDown(*host, 100, 100, MouseButton::Left);
     if (ticksDuringBox == 5) PushKeyPress(*host, Key::Enter);
   });
@@ -179,7 +179,7 @@ TEST_F(SdlHostTest, MessageBoxWorksBeforeTheLoopRuns) {
   auto confirmer = host->CreateTimer(20, true, [&] {
     if (++ticks == 3) PushKeyPress(*host, Key::Space);
   });
-  host->MessageBox("Error", "Cannot open the wave output device.", BoxIcon::Error);
+  host->ShowMessageBox("Error", "Cannot open the wave output device.", BoxIcon::Error);
   EXPECT_FALSE(timedOut);
   EXPECT_EQ(ticks, 3);
   EXPECT_FALSE(ProbeMainWindow(*host).shown);
