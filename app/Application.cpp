@@ -1,11 +1,9 @@
 #include "app/Application.h"
 
-#include <unistd.h>
-
 #include <exception>
-#include <filesystem>
 #include <iostream>
 
+#include "platform/Files.h"
 #include "platform/sdl/SdlHost.h"
 
 namespace app {
@@ -24,17 +22,10 @@ std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<st
   return form;
 }
 
-std::string ProgramFolder() {
-  std::error_code error;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return "./";
-  return exe.parent_path().string() + "/";
-}
-
 int RunWindowed() {
   std::unique_ptr<platform::Host> host;
   try {
-    host = platform::sdl::CreateSdlHost(ProgramFolder());
+    host = platform::sdl::CreateSdlHost(platform::ExecutableFolder());
   } catch (const std::exception& e) {
     std::cerr << "kesto: " << e.what() << '\n';
     return 1;

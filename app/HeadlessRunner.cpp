@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "app/Application.h"
+#include "platform/Files.h"
 #include "platform/Json.h"
 #include "platform/Picture.h"
 #include "platform/WavFile.h"
@@ -185,7 +186,7 @@ int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ost
   }
   std::istream& script = options.script ? static_cast<std::istream&>(file) : in;
 
-  HeadlessHost host(options.folder ? *options.folder : ProgramFolder());
+  HeadlessHost host(options.folder ? *options.folder : platform::ExecutableFolder());
   host.SetTraceSink([&out](const std::string& line) { out << line << '\n' << std::flush; });
   // The device keeps what it played only when asked to, silences included,
   // so that a byte's place in the file is its instant of virtual time.

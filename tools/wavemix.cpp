@@ -18,6 +18,7 @@
 #include "mixer/Output.h"
 #include "mixer/Session.h"
 #include "mixer/WaveMix.h"
+#include "platform/Files.h"
 #include "platform/WavFile.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
@@ -120,7 +121,7 @@ struct Platform {
   platform::headless::VirtualWaveOut* device = nullptr;
 
   explicit Platform(bool real) {
-    const std::string folder = wavemix::ProgramFolderOfThisProcess();
+    const std::string folder = platform::ExecutableFolder();
     if (real) {
       realHost = std::make_unique<wavemix::RealTimeHost>(folder);
       platform::SetCurrent(realHost.get());

@@ -150,11 +150,4 @@ void RealTimeHost::WaitAndDispatch(int ms) {
   }
 }
 
-std::string ProgramFolderOfThisProcess() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return "./";
-  return self.parent_path().string() + "/";
-}
-
 }  // namespace wavemix

@@ -43,7 +43,4 @@ class RealTimeHost : public platform::Host {
   std::unique_ptr<Impl> impl_;
 };
 
-// The folder of the running program, ending with '/'.
-std::string ProgramFolderOfThisProcess();
-
 }  // namespace wavemix
