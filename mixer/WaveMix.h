@@ -61,12 +61,12 @@ constexpr std::uint32_t FourCC(char a, char b, char c, char d) {
   return std::uint32_t(std::uint8_t(a)) | std::uint32_t(std::uint8_t(b)) << 8 |
          std::uint32_t(std::uint8_t(c)) << 16 | std::uint32_t(std::uint8_t(d)) << 24;
 }
-constexpr std::uint32_t FOURCC_MEM = FourCC('M', 'E', 'M', ' ');
+constexpr std::uint32_t kFourCCMem = FourCC('M', 'E', 'M', ' ');
 
-// Describes a memory file for LOAD_MEMORY: fccIOProc FOURCC_MEM, the bytes
+// Describes a memory file for LOAD_MEMORY: fccIOProc kFourCCMem, the bytes
 // in pchBuffer and their count in cchBuffer. Opening fails, leaving the
-// reason in wErrorRet, for another I/O procedure (MMIOERR_CANNOTOPEN) or an
-// empty buffer (MMIOERR_INVALIDFILE). The mixer never writes to the bytes.
+// reason in wErrorRet, for another I/O procedure (kMmioErrCannotOpen) or an
+// empty buffer (kMmioErrInvalidFile). The mixer never writes to the bytes.
 struct MMIOINFO {
   std::uint32_t dwFlags;
   std::uint32_t fccIOProc;
@@ -85,8 +85,8 @@ struct MMIOINFO {
   std::uint32_t dwReserved2;
   void* hmmio;
 };
-constexpr std::uint32_t MMIOERR_CANNOTOPEN = 259;
-constexpr std::uint32_t MMIOERR_INVALIDFILE = 272;
+constexpr std::uint32_t kMmioErrCannotOpen = 259;
+constexpr std::uint32_t kMmioErrInvalidFile = 272;
 
 // A memory-file record over `size` bytes of a WAVE file image.
 MMIOINFO MemoryImage(const void* bytes, std::size_t size);

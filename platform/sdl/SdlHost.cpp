@@ -20,6 +20,7 @@
 #include "platform/MidiPlayer.h"
 #include "platform/Picture.h"
 #include "platform/WaveOut.h"
+#include "platform/sdl/Fonts.h"
 #include "platform/sdl/SdlMessageBox.h"
 #include "platform/sdl/SdlMidiPlayer.h"
 #include "platform/sdl/SdlPictureView.h"
@@ -29,7 +30,6 @@
 namespace platform::sdl {
 namespace {
 
-constexpr const char* kDefaultFont = "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf";
 // Never sleep longer than this, so a lost wake-up costs little.
 constexpr Uint32 kMaxWaitMs = 20;
 // Events handled per turn of the loop before due timers get their go, so a
@@ -38,11 +38,6 @@ constexpr int kMaxEventsPerTurn = 256;
 // The picture area of the main window; presses outside it reach nobody.
 constexpr int kPictureWidth = 400, kPictureHeight = 300;
 constexpr int kLaidOutWidth = 401, kLaidOutHeight = 301;
-
-std::string FontPath() {
-  const char* env = std::getenv("KESTO_FONT");
-  return env && *env ? env : kDefaultFont;
-}
 
 class SdlHost;
 
