@@ -69,8 +69,9 @@ std::string StateJson(const game::TForm1& form) {
        << ",\"missCount\":" << s.saved.missCount << ",\"leftFirst\":" << s.leftFirst
        << ",\"rightFirst\":" << s.rightFirst << ",\"leftSecond\":" << s.leftSecond
        << ",\"rightSecond\":" << s.rightSecond << ",\"level\":" << s.level << ",\"timeLeft\":" << s.timeLeft
-       << ",\"frameCount\":" << s.frameCount << ",\"phase\":" << s.phase << ",\"chosenSide\":" << s.chosenSide
-       << ",\"gameOver\":" << flag(s.gameOver) << ",\"timer1\":" << flag(form.Timer1->Enabled())
+       << ",\"frameCount\":" << s.frameCount << ",\"phase\":" << s.phase
+       << ",\"chosenSide\":" << std::int32_t(s.chosenSide) << ",\"gameOver\":" << flag(s.gameOver)
+       << ",\"timer1\":" << flag(form.Timer1->Enabled())
        << ",\"timer2\":" << flag(form.Timer2->Enabled()) << ",\"timer3\":" << flag(form.Timer3->Enabled()) << "}";
   return json.str();
 }

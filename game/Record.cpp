@@ -10,9 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "game/Unit1.h"
 #include "platform/Errors.h"
-#include "platform/Host.h"
 
 namespace game {
 namespace {
@@ -161,13 +159,6 @@ void WriteRecord(const std::string& path, const tmy& saved) {
     ::fsync(dir);
     ::close(dir);
   }
-}
-
-void TForm1::LoadRecord() { ReadRecord(host_.ProgramFolder() + "/dat/my.dat", GameState.saved); }
-
-void TForm1::SaveRecord() {
-  WriteRecord(host_.ProgramFolder() + "/dat/my.dat", GameState.saved);
-  host_.ShowMessageBox(kApplicationTitle, "どきゅん！！", platform::BoxIcon::None);
 }
 
 }  // namespace game

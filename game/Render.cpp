@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "game/Unit1.h"
+#include "game/Phases.h"
 
 namespace game {
 namespace {
@@ -10,7 +10,8 @@ namespace {
 using platform::Picture;
 using platform::Rect;
 
-constexpr Rect kWhole{0, 0, 400, 300};
+// The most a trembling coordinate moves: each draws R(kTremble).
+constexpr std::int32_t kTremble = 5;
 
 void Append(std::string& out, std::int64_t value) {
   char digits[24];
@@ -19,12 +20,12 @@ void Append(std::string& out, std::int64_t value) {
 }
 
 // The style of one expression: base, then the highlight of the chosen side.
-void ExpressionStyle(Picture& bak, const GameState& s, int side) {
-  const bool small = s.level < 6;
+void ExpressionStyle(Picture& bak, const GameState& s, Side side) {
+  const bool small = KindOf(s.level) == QuestionKind::Numbers;
   const bool even = s.frameCount % 2 == 0;
   platform::Color font = colours::grey, brush = colours::white;
   int size = small ? 48 : 30;
-  if (s.chosenSide == side && s.phase < 200) {
+  if (s.chosenSide == side && !AnsweredWrong(s.phase)) {
     size = small ? 60 : 40;
     brush = even ? colours::yellow : colours::lightYellow;
     font = even ? colours::pink : colours::white;
@@ -32,7 +33,7 @@ void ExpressionStyle(Picture& bak, const GameState& s, int side) {
     size = small ? 60 : 40;
     brush = even ? colours::violet : colours::purple;
     font = even ? colours::red : colours::black;
-  } else if (s.chosenSide != 0) {
+  } else if (s.chosenSide != Side::None) {
     size = 30;
   }
   bak.SetFont(font, size, true, true);
@@ -50,30 +51,32 @@ void FormatExpression(std::string& out, std::int32_t first, std::int32_t second,
   Append(out, second);
 }
 
+void CopyWhole(Picture& dest, const Picture& source) { dest.CopyRect(kWholePicture, source, kWholePicture); }
+
 void TremblingCopy(Picture& dest, const Picture& source, Random& random) {
   Rect to;
-  to.left = -random.R(5);
-  to.top = -random.R(5);
-  to.right = 400 + random.R(5);
-  to.bottom = 300 + random.R(5);
-  dest.CopyRect(to, source, kWhole);
+  to.left = -random.R(kTremble);
+  to.top = -random.R(kTremble);
+  to.right = kPictureWidth + random.R(kTremble);
+  to.bottom = kPictureHeight + random.R(kTremble);
+  dest.CopyRect(to, source, kWholePicture);
 }
 
 Renderer::Renderer() { text_.reserve(64); }
 
-void Renderer::Expression(const GameState& s, Random& random, Picture& bak, int side) {
+void Renderer::Expression(const GameState& s, Random& random, Picture& bak, Side side) {
   ExpressionStyle(bak, s, side);
-  const bool left = side == 1;
-  if (s.phase < (left ? 4 : 9) || s.phase > 299) return;
+  const bool left = side == Side::Left;
+  if (!(left ? phases::kLeftText : phases::kRightText).Contains(s.phase)) return;
   FormatExpression(text_, left ? s.leftFirst : s.rightFirst, left ? s.leftSecond : s.rightSecond, s.level);
-  const int x = (left ? 30 : 280) - random.R(5);
-  const int y = 150 - random.R(5);
+  const int x = (left ? 30 : 280) - random.R(kTremble);
+  const int y = 150 - random.R(kTremble);
   bak.PutText(x, y, text_);
 }
 
 void Renderer::PlayFrame(const GameState& s, Random& random, Picture& bak, Picture& cg) {
-  Expression(s, random, bak, 1);
-  Expression(s, random, bak, 2);
+  Expression(s, random, bak, Side::Left);
+  Expression(s, random, bak, Side::Right);
   TremblingCopy(bak, bak, random);
 
   bak.SetPen(colours::pink);
@@ -94,18 +97,18 @@ void Renderer::PlayFrame(const GameState& s, Random& random, Picture& bak, Pictu
   Append(text_, s.saved.goodCount);
   bak.PutText(282, 15, text_);
 
-  cg.CopyRect(kWhole, bak, kWhole);
+  CopyWhole(cg, bak);
 }
 
 void Renderer::GameOverFrame(const GameState& s, bool newBest, Random& random, const Picture& ending, Picture& bak,
                              Picture& cg) {
-  bak.CopyRect(kWhole, ending, kWhole);
+  CopyWhole(bak, ending);
   TremblingCopy(cg, bak, random);
 
   // Offsets are added here, in drawing order x then y.
   auto draw = [&](int x, int y) {
-    x += random.R(5);
-    y += random.R(5);
+    x += random.R(kTremble);
+    y += random.R(kTremble);
     cg.PutText(x, y, text_);
   };
   cg.SetFont(colours::grey, 28, true, true);
@@ -128,13 +131,5 @@ void Renderer::GameOverFrame(const GameState& s, bool newBest, Random& random, c
 }
 
 void Renderer::TitleFrame(Random& random, const Picture& bak, Picture& cg) { TremblingCopy(cg, bak, random); }
-
-void TForm1::RenderPlayFrame() { renderer_.PlayFrame(GameState, random, bak, cg); }
-
-void TForm1::RenderGameOverFrame(bool newBest) {
-  renderer_.GameOverFrame(GameState, newBest, random, ending, bak, cg);
-}
-
-void TForm1::RenderTitleFrame() { renderer_.TitleFrame(random, bak, cg); }
 
 }  // namespace game

@@ -60,7 +60,7 @@ TEST(Input, JudgesTheValuesOfTheLevel) {
     s.saved.goodCount = 4;
     s.saved.missCount = 2;
     EXPECT_EQ(Answer(s, c.x), c.correct);
-    EXPECT_EQ(s.chosenSide, c.side);
+    EXPECT_EQ(std::int32_t(s.chosenSide), c.side);  // the number the record of state shows
     EXPECT_EQ(s.phase, c.correct ? 100 : 200);
     EXPECT_EQ(s.saved.goodCount, c.correct ? 5 : 4);
     EXPECT_EQ(s.saved.missCount, c.correct ? 2 : 3);
