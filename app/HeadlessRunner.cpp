@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "app/Application.h"
+#include "game/Layout.h"
 #include "platform/Json.h"
 #include "platform/Picture.h"
 #include "platform/WavFile.h"
@@ -79,12 +80,13 @@ std::string StateJson(const game::TForm1& form) {
 // The visible 400 x 300 of cg; a picture of another size shows from the
 // top-left corner on white.
 void Shot(const platform::Picture& cg, const std::string& path) {
-  if (cg.Width() == 400 && cg.Height() == 300) {
+  using game::kPictureHeight, game::kPictureWidth;
+  if (cg.Width() == kPictureWidth && cg.Height() == kPictureHeight) {
     cg.SavePng(path);
     return;
   }
-  platform::Picture visible(400, 300);
-  const int w = std::min(cg.Width(), 400), h = std::min(cg.Height(), 300);
+  platform::Picture visible(kPictureWidth, kPictureHeight);
+  const int w = std::min(cg.Width(), kPictureWidth), h = std::min(cg.Height(), kPictureHeight);
   visible.CopyRect(platform::Rect{0, 0, w, h}, cg, platform::Rect{0, 0, w, h});
   visible.SavePng(path);
 }

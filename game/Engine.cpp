@@ -4,13 +4,18 @@
 
 namespace game {
 
+namespace {
+// A single number lies in 2L .. 2L + kNumberChoices - 1.
+constexpr std::int32_t kNumberChoices = 10;
+}  // namespace
+
 void DrawQuestion(GameState& s, Random& random) {
   const std::int32_t L = s.level;
   switch (KindOf(L)) {
     case QuestionKind::Numbers:
-      s.leftFirst = random.R(10) + 2 * L;
-      s.rightFirst = random.R(10) + 2 * L;
-      while (s.leftFirst == s.rightFirst) s.leftFirst = random.R(10) + 2 * L;
+      s.leftFirst = random.R(kNumberChoices) + 2 * L;
+      s.rightFirst = random.R(kNumberChoices) + 2 * L;
+      while (s.leftFirst == s.rightFirst) s.leftFirst = random.R(kNumberChoices) + 2 * L;
       break;
     case QuestionKind::Sums:
       s.leftFirst = random.R(L) + 1;
@@ -58,7 +63,7 @@ Face StepPhase(GameState& s) {
         s.phase = phases::kNewQuestion;
         break;
     }
-    return s.frameCount % 2 == 0 ? step.even : step.odd;
+    return EvenFrame(s) ? step.even : step.odd;
   }
   return Face::None;
 }

@@ -70,6 +70,9 @@ QuestionKind KindOf(std::int32_t level);
 bool StartsQuestionKind(std::int32_t level);
 // The level shown to the player: level div 6 + 1.
 std::int32_t DisplayedLevel(const GameState& state);
+// What flashes (the level-up pictures, the highlight of the chosen side, the
+// new-best banner) shows its first look on even frames, its second on odd ones.
+inline bool EvenFrame(const GameState& state) { return state.frameCount % 2 == 0; }
 // The value of each side for the question kind of the current level.
 std::int64_t LeftValue(const GameState& state);
 std::int64_t RightValue(const GameState& state);

@@ -7,9 +7,14 @@
 
 namespace game {
 
-bool InRestartPlace(int x, int y) { return x >= 0 && x <= 56 && y >= 219 && y <= 253; }
+namespace {
+// The game-over screen's places stand one above the other at the left edge.
+constexpr int kPlacesRight = 56;
+}  // namespace
 
-bool InEndPlace(int x, int y) { return x >= 0 && x <= 56 && y >= 264 && y <= 294; }
+bool InRestartPlace(int x, int y) { return x >= 0 && x <= kPlacesRight && y >= 219 && y <= 253; }
+
+bool InEndPlace(int x, int y) { return x >= 0 && x <= kPlacesRight && y >= 264 && y <= 294; }
 
 bool AcceptsAnswer(const GameState& s) { return phases::kAsking.Contains(s.phase) && s.timeLeft > 0; }
 

@@ -19,22 +19,32 @@ void Append(std::string& out, std::int64_t value) {
   out.append(digits, result.ptr);
 }
 
+// The text sizes of an expression before an answer and once its side is
+// chosen: single numbers are larger than sums and differences. The side not
+// chosen is shown at kOtherSideSize.
+struct ExpressionSizes {
+  int base, chosen;
+};
+constexpr ExpressionSizes kNumberSizes{48, 60};
+constexpr ExpressionSizes kSumSizes{30, 40};
+constexpr int kOtherSideSize = 30;
+
 // The style of one expression: base, then the highlight of the chosen side.
 void ExpressionStyle(Picture& bak, const GameState& s, Side side) {
-  const bool small = KindOf(s.level) == QuestionKind::Numbers;
-  const bool even = s.frameCount % 2 == 0;
+  const ExpressionSizes& sizes = KindOf(s.level) == QuestionKind::Numbers ? kNumberSizes : kSumSizes;
+  const bool even = EvenFrame(s);
   platform::Color font = colours::grey, brush = colours::white;
-  int size = small ? 48 : 30;
+  int size = sizes.base;
   if (s.chosenSide == side && !AnsweredWrong(s.phase)) {
-    size = small ? 60 : 40;
+    size = sizes.chosen;
     brush = even ? colours::yellow : colours::lightYellow;
     font = even ? colours::pink : colours::white;
   } else if (s.chosenSide == side) {
-    size = small ? 60 : 40;
+    size = sizes.chosen;
     brush = even ? colours::violet : colours::purple;
     font = even ? colours::red : colours::black;
   } else if (s.chosenSide != Side::None) {
-    size = 30;
+    size = kOtherSideSize;
   }
   bak.SetFont(font, size, true, true);
   bak.SetBrush(brush);
@@ -124,7 +134,7 @@ void Renderer::GameOverFrame(const GameState& s, bool newBest, Random& random, c
   text_ += ')';
   draw(270, 210);
   if (newBest) {
-    cg.SetFont(s.frameCount % 2 == 0 ? colours::hotPink : colours::orchid, 20, true, true);
+    cg.SetFont(EvenFrame(s) ? colours::hotPink : colours::orchid, 20, true, true);
     text_ = "HI-SCORE!!";
     draw(230, 235);
   }

@@ -114,7 +114,7 @@ class TForm1 {
   // The program folder + "/dat/" + name.
   std::string DatPath(const std::string& name) const;
 
-  // The program folder + "/dat/my.dat".
+  // DatPath("my.dat").
   std::string RecordPath() const;
   // Fills GameState.saved from dat/my.dat; throws platform::IoError.
   void LoadRecord();
