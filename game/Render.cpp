@@ -10,7 +10,7 @@ namespace {
 using platform::Picture;
 using platform::Rect;
 
-// The most a trembling coordinate moves: each draws R(kTremble).
+// Each trembling coordinate moves by R(kTremble): 0 to 4 pixels.
 constexpr std::int32_t kTremble = 5;
 
 void Append(std::string& out, std::int64_t value) {
