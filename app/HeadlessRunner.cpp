@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "app/Application.h"
+#include "game/Layout.h"
 #include "platform/Files.h"
 #include "platform/Json.h"
 #include "platform/Picture.h"
@@ -70,8 +71,9 @@ std::string StateJson(const game::TForm1& form) {
        << ",\"missCount\":" << s.saved.missCount << ",\"leftFirst\":" << s.leftFirst
        << ",\"rightFirst\":" << s.rightFirst << ",\"leftSecond\":" << s.leftSecond
        << ",\"rightSecond\":" << s.rightSecond << ",\"level\":" << s.level << ",\"timeLeft\":" << s.timeLeft
-       << ",\"frameCount\":" << s.frameCount << ",\"phase\":" << s.phase << ",\"chosenSide\":" << s.chosenSide
-       << ",\"gameOver\":" << flag(s.gameOver) << ",\"timer1\":" << flag(form.Timer1->Enabled())
+       << ",\"frameCount\":" << s.frameCount << ",\"phase\":" << s.phase
+       << ",\"chosenSide\":" << std::int32_t(s.chosenSide) << ",\"gameOver\":" << flag(s.gameOver)
+       << ",\"timer1\":" << flag(form.Timer1->Enabled())
        << ",\"timer2\":" << flag(form.Timer2->Enabled()) << ",\"timer3\":" << flag(form.Timer3->Enabled()) << "}";
   return json.str();
 }
@@ -79,12 +81,13 @@ std::string StateJson(const game::TForm1& form) {
 // The visible 400 x 300 of cg; a picture of another size shows from the
 // top-left corner on white.
 void Shot(const platform::Picture& cg, const std::string& path) {
-  if (cg.Width() == 400 && cg.Height() == 300) {
+  using game::kPictureHeight, game::kPictureWidth;
+  if (cg.Width() == kPictureWidth && cg.Height() == kPictureHeight) {
     cg.SavePng(path);
     return;
   }
-  platform::Picture visible(400, 300);
-  const int w = std::min(cg.Width(), 400), h = std::min(cg.Height(), 300);
+  platform::Picture visible(kPictureWidth, kPictureHeight);
+  const int w = std::min(cg.Width(), kPictureWidth), h = std::min(cg.Height(), kPictureHeight);
   visible.CopyRect(platform::Rect{0, 0, w, h}, cg, platform::Rect{0, 0, w, h});
   visible.SavePng(path);
 }

@@ -6,10 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "game/Unit1.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
-#include "platform/Host.h"
 
 namespace game {
 namespace {
@@ -118,13 +116,6 @@ void WriteRecord(const std::string& path, const tmy& saved) {
   // A read-only record stays as it is, as it would if it were rewritten in place.
   if (platform::IsReadOnlyFile(path)) Fail("Cannot create file", path, EACCES);
   platform::ReplaceFileAtomically(path, FormatRecord(saved));
-}
-
-void TForm1::LoadRecord() { ReadRecord(host_.ProgramFolder() + "/dat/my.dat", GameState.saved); }
-
-void TForm1::SaveRecord() {
-  WriteRecord(host_.ProgramFolder() + "/dat/my.dat", GameState.saved);
-  host_.ShowMessageBox(kApplicationTitle, "どきゅん！！", platform::BoxIcon::None);
 }
 
 }  // namespace game

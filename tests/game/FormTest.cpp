@@ -254,10 +254,10 @@ TEST_F(FormTest, EarlyPressesAreIgnored) {
   Ticks(4);
   EXPECT_EQ(State().phase, 4);
   Click(100, 150);
-  EXPECT_EQ(State().chosenSide, 0);
+  EXPECT_EQ(State().chosenSide, Side::None);
   Ticks(1);
   Click(100, 150);
-  EXPECT_EQ(State().chosenSide, 1);
+  EXPECT_EQ(State().chosenSide, Side::Left);
 }
 
 TEST_F(FormTest, LevelUpFanfareAtSix) {
