@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "mixer/WaveMix.h"
 #include "platform/sdl/SdlHost.h"
 
 namespace app {
@@ -39,10 +40,10 @@ int RunWindowed() {
     std::cerr << "kesto: " << e.what() << '\n';
     return 1;
   }
-  platform::SetCurrent(host.get());
+  mixer::WaveMixSetHost(host.get());
   int code = 1;
   if (std::unique_ptr<game::TForm1> form = CreateForm1(*host)) code = host->Run();
-  platform::SetCurrent(nullptr);
+  mixer::WaveMixSetHost(nullptr);
   return code;
 }
 

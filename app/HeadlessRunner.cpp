@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "app/Application.h"
+#include "mixer/WaveMix.h"
 #include "platform/Json.h"
 #include "platform/Picture.h"
 #include "platform/WavFile.h"
@@ -204,10 +205,10 @@ int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ost
     }
     return 0;
   };
-  platform::SetCurrent(&host);
-  struct Uncurrent {
-    ~Uncurrent() { platform::SetCurrent(nullptr); }
-  } uncurrent;
+  mixer::WaveMixSetHost(&host);
+  struct Detach {
+    ~Detach() { mixer::WaveMixSetHost(nullptr); }
+  } detach;
 
   std::unique_ptr<game::TForm1> form = CreateForm1(host, options.seed);
   if (!form) {

@@ -242,7 +242,7 @@ void WaveMixPlay(MixPlayParams* params) {
     return;
   }
   const bool idle = BlockQueueHead() == nullptr;
-  platform::WaveOut& device = platform::Current().WaveOutDevice();
+  platform::WaveOut& device = Device();
   if (!idle) {
     FillFreeBlocks();
     return;

@@ -14,6 +14,8 @@ MixSession* currentSession = nullptr;
 
 namespace {
 
+platform::MixerHost* services = nullptr;
+
 // There is at most one session, so its record has one fixed home: a stale
 // handle then still reads a zero-filled record and fails the check, until a
 // new session takes the place.
@@ -27,7 +29,7 @@ int ReadInt(const char* section, const char* key, int defaultValue) {
 
 void RegisterCallbackWindowClass() {
   std::uint32_t lastError = 0;
-  if (!platform::Current().RegisterWindowClass("WavMix32", CallbackWindowProc, &lastError) && lastError != 0 &&
+  if (!Services().RegisterWindowClass("WavMix32", CallbackWindowProc, &lastError) && lastError != 0 &&
       lastError != platform::kErrorClassAlreadyExists) {
     throw EWaveMixError("Error registering class #" + std::to_string(lastError));
   }
@@ -54,7 +56,14 @@ void FreeSession(MixSession* session) {
 std::string WaveMixIniPath() {
   const char* named = std::getenv("WAVEMIX_INI");
   if (named && *named) return named;
-  return platform::Current().ProgramFolder() + "WAVEMIX.INI";
+  return Services().ConfigFolder() + "WAVEMIX.INI";
+}
+
+void WaveMixSetHost(platform::MixerHost* host) { services = host; }
+
+platform::MixerHost& Services() {
+  if (!services) throw EWaveMixError("The mixer has no host: call WaveMixSetHost before using it");
+  return *services;
 }
 
 MixSession* CheckSession(MixSession* handle) {

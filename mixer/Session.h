@@ -58,7 +58,9 @@ inline constexpr char kMemoryMessage[] =
     "Unable to allocate memory for waveform data.  Try making more memory available by closing other "
     "applications.";
 
-// The process's wave-out device.
-inline platform::WaveOut& Device() { return platform::Current().WaveOutDevice(); }
+// The host given to WaveMixSetHost; EWaveMixError when there is none.
+platform::MixerHost& Services();
+// The host's wave-out device.
+inline platform::WaveOut& Device() { return Services().WaveOutDevice(); }
 
 }  // namespace mixer

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Host.h"
+#include "platform/MixerHost.h"
 #include "platform/WaveOut.h"
 
 namespace mixer {
@@ -160,8 +160,14 @@ constexpr std::uint32_t CLEAR_NOREMIX = 0x2;
 // Timeline positions are byte counts of output data; this one means never.
 constexpr std::int32_t kNever = 0x7FFFFFFF;
 
+// The system the mixer runs on, handed once before the first session (nil
+// detaches it). Every call that needs the device, the clock or the callback
+// window fails with EWaveMixError while there is none. The host must outlive
+// the sessions begun on it.
+void WaveMixSetHost(platform::MixerHost* host);
+
 // Sessions. The configuration comes from WAVEMIX.INI: the file named by the
-// environment variable WAVEMIX_INI, else the one in the program's folder.
+// environment variable WAVEMIX_INI, else the one in the host's ConfigFolder().
 MixSession* WaveMixInit();
 MixSession* WaveMixInitWithConfig(const MixConfig* config);
 void WaveMixEndSession(MixSession* hMixSession);

@@ -123,13 +123,13 @@ struct Platform {
     const std::string folder = wavemix::ProgramFolderOfThisProcess();
     if (real) {
       realHost = std::make_unique<wavemix::RealTimeHost>(folder);
-      platform::SetCurrent(realHost.get());
+      mixer::WaveMixSetHost(realHost.get());
     } else {
       virtualHost = std::make_unique<platform::headless::HeadlessHost>(folder);
       auto wave = std::make_unique<platform::headless::VirtualWaveOut>(*virtualHost);
       device = wave.get();
       virtualHost->SetWaveOut(std::move(wave));
-      platform::SetCurrent(virtualHost.get());
+      mixer::WaveMixSetHost(virtualHost.get());
     }
   }
   ~Platform() {
@@ -139,7 +139,7 @@ struct Platform {
       } catch (const mixer::EWaveMixError&) {
       }
     }
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
   }
 };
 

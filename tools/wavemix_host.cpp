@@ -68,7 +68,6 @@ RealTimeHost::RealTimeHost(std::string folder) : impl_(std::make_unique<Impl>())
 
 RealTimeHost::~RealTimeHost() {
   impl_->waveOut.reset();
-  if (platform::HasCurrent() && &platform::Current() == this) platform::SetCurrent(nullptr);
 }
 
 std::uint32_t RealTimeHost::Milliseconds() {

@@ -61,13 +61,13 @@ struct VirtualSession {
   mixer::MixSession* session = nullptr;
   VirtualSession() {
     setenv("WAVEMIX_INI", "/nonexistent/WAVEMIX.INI", 1);
-    platform::SetCurrent(&host);
+    mixer::WaveMixSetHost(&host);
     session = mixer::WaveMixInit();
     mixer::WaveMixActivate(session, 1);
   }
   ~VirtualSession() {
     mixer::WaveMixEndSession(session);
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
   }
 };
 
@@ -159,7 +159,7 @@ void PlayToCallback(benchmark::State& state, std::uint32_t flags) {
   if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
   setenv("WAVEMIX_INI", "/nonexistent/WAVEMIX.INI", 1);
   wavemix::RealTimeHost host("/tmp");
-  platform::SetCurrent(&host);
+  mixer::WaveMixSetHost(&host);
   mixer::MixSession* session = mixer::WaveMixInit();
   mixer::WaveMixActivate(session, 1);
   mixer::WaveMixOpenChannels(session, 0, mixer::CHANNELS_ALL);
@@ -212,7 +212,7 @@ void PlayToCallback(benchmark::State& state, std::uint32_t flags) {
   mixer::WaveMixReleaseWave(session, humWave);
   mixer::WaveMixReleaseWave(session, beepWave);
   mixer::WaveMixEndSession(session);
-  platform::SetCurrent(nullptr);
+  mixer::WaveMixSetHost(nullptr);
 }
 
 void BM_PlayFromNowToCallback(benchmark::State& state) { PlayToCallback(state, mixer::PLAY_FROMNOW); }

@@ -152,7 +152,6 @@ HeadlessHost::~HeadlessHost() {
   // The wave device may still be registered as a timed source.
   impl_->waveOut.reset();
   for (auto& timer : impl_->timers) timer->registered = false;
-  if (HasCurrent() && &Current() == this) SetCurrent(nullptr);
 }
 
 std::uint32_t HeadlessHost::Milliseconds() {

@@ -215,7 +215,6 @@ SdlHost::SdlHost(std::string folder) : folder_(std::move(folder)) {
 }
 
 SdlHost::~SdlHost() {
-  if (HasCurrent() && &Current() == this) SetCurrent(nullptr);
   for (SdlTimer* timer : timers_)
     if (timer) timer->host_ = nullptr;
   waveOut_.reset();  // it may hold the audio device, which SDL_Quit tears down
