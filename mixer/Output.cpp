@@ -21,7 +21,7 @@ MixBlock* queueHead = nullptr;
 MixBlock* queueTail = nullptr;
 
 std::int32_t Saturate(std::int64_t value) {
-  return std::int32_t(std::clamp<std::int64_t>(value, INT32_MIN, kNever));
+  return std::int32_t(std::clamp<std::int64_t>(value, INT32_MIN, kNeverPosition));
 }
 
 std::uint32_t DeviceBytes(platform::WaveOutHandle waveOut) {
@@ -279,9 +279,9 @@ bool MixIntoBlock(MixBlock* block, bool write) {
   if (!block) return false;
   MixSession* s = currentSession;
 
-  MixPlayRequest* active[8];
+  MixPlayRequest* active[kChannelCount];
   int count = 0;
-  std::int64_t nextStart = kNever;
+  std::int64_t nextStart = kNeverPosition;
   for (MixPlayRequest* r : s->channel) {
     if (r == ClosedChannel()) continue;
     while (r && r->end <= s->mixPosition) r = r->next;
@@ -298,7 +298,7 @@ bool MixIntoBlock(MixBlock* block, bool write) {
   std::uint8_t* destination = block->samples;
   std::int64_t remaining = std::uint16_t(s->blockLength);
   std::int64_t a = s->mixPosition;
-  const std::uint8_t* sources[8];
+  const std::uint8_t* sources[kChannelCount];
   while (remaining > 0) {
     if (a < nextStart) {
       const std::int64_t n = a + remaining < nextStart ? remaining : nextStart - a;
@@ -335,7 +335,7 @@ bool MixIntoBlock(MixBlock* block, bool write) {
     a += n;
     remaining -= n;
 
-    nextStart = kNever;
+    nextStart = kNeverPosition;
     for (int j = 0; j < count;) {
       while (active[j] && a >= active[j]->end) active[j] = active[j]->next;
       if (!active[j]) {
@@ -369,7 +369,7 @@ void FillFreeBlocks() {
 void RetireEndedPlays() {
   MixSession* s = currentSession;
   const std::int32_t position = GetPlayPosition(s->waveOut, 1);
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < kChannelCount; ++i) {
     if (s->channel[i] == ClosedChannel()) continue;
     while (MixPlayRequest* r = s->channel[i]) {
       if (position < r->end) break;
@@ -438,7 +438,7 @@ void DeferToMixPosition(std::int32_t, MixPlayRequest* request) {
     const std::int64_t shift = std::int64_t{currentSession->mixPosition} - request->start;
     request->start = Saturate(request->start + shift);
     request->end = Saturate(request->end + shift);
-    if (request->start > request->end) request->end = kNever;
+    if (request->start > request->end) request->end = kNeverPosition;
   }
   PumpBlocks();
 }

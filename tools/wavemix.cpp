@@ -267,7 +267,7 @@ class Renderer {
           params.flags |= mixer::PLAY_HOLD;
         } else if (w[i] == "loops" && i + 1 < w.size()) {
           const std::string count = w[++i];
-          params.loops = count == "forever" ? 0xFFFF : std::uint16_t(ChannelArg(count));
+          params.loops = count == "forever" ? mixer::kLoopForever : std::uint16_t(ChannelArg(count));
         } else {
           throw ScriptError("unknown word: " + w[i]);
         }
@@ -334,7 +334,7 @@ void CountEnd(platform::WindowHandle, std::uint32_t message, std::uintptr_t, std
 
 int Play(const Options& options) {
   if (options.rest.empty()) throw UsageError("play takes at least one file");
-  if (options.channel && (*options.channel < 0 || *options.channel > 7)) throw UsageError("--channel takes 0..7");
+  if (options.channel && (*options.channel < 0 || *options.channel >= mixer::kChannelCount)) throw UsageError("--channel takes 0..7");
   Platform platform(true);
   wavemix::RealTimeHost& host = *platform.realHost;
   mixer::MixSession* session = CreateSession(options);
@@ -361,7 +361,7 @@ int Play(const Options& options) {
   mixer::WaveMixOpenChannels(session, 0, mixer::CHANNELS_ALL);
   ended = 0;
   for (std::size_t i = 0; i < waves.size(); ++i) {
-    mixer::MixPlayParams params{24, session, options.channel.value_or(int(i % 8)), waves[i], listener, 0, 0};
+    mixer::MixPlayParams params{24, session, options.channel.value_or(int(i % mixer::kChannelCount)), waves[i], listener, 0, 0};
     mixer::WaveMixPlay(&params);
   }
   const std::uint32_t deadline = host.Milliseconds() + std::uint32_t(seconds * 1000) + 3000;

@@ -83,9 +83,9 @@ void BM_MixIntoBlock(benchmark::State& state) {
     r = {};
     r.data = data.back().data();
     r.length = 3001;
-    r.params.loops = 0xFFFF;
+    r.params.loops = mixer::kLoopForever;
     r.start = 0;
-    r.end = mixer::kNever;
+    r.end = mixer::kNeverPosition;
     v.session->channel[i] = &r;
   }
   for (auto _ : state) {
@@ -180,7 +180,7 @@ void PlayToCallback(benchmark::State& state, std::uint32_t flags) {
   beepInfo = mixer::MemoryImage(beepImage.data(), beepImage.size());
   mixer::MixWave* humWave = mixer::WaveMixLoadWave(session, &humInfo, nullptr, mixer::LOAD_MEMORY);
   mixer::MixWave* beepWave = mixer::WaveMixLoadWave(session, &beepInfo, nullptr, mixer::LOAD_MEMORY);
-  mixer::MixPlayParams busy{24, session, 0, humWave, 0, 0, 0xFFFF};
+  mixer::MixPlayParams busy{24, session, 0, humWave, 0, 0, mixer::kLoopForever};
   mixer::WaveMixPlay(&busy);
   for (int i = 0; i < 10; ++i) host.WaitAndDispatch(10);
 

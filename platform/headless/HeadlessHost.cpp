@@ -14,13 +14,11 @@
 namespace platform::headless {
 namespace {
 
-constexpr std::uint64_t kNever = UINT64_MAX;
-
 // A timer's state, shared by the Timer object and the host's list so that a
 // handler may destroy its own timer while it runs.
 struct TimerState {
   std::uint64_t intervalMicros = 0;
-  std::uint64_t dueMicros = kNever;  // kNever while disabled
+  std::uint64_t dueMicros = kNoEventMicros;  // kNoEventMicros while disabled
   std::function<void()> onTimer;
   bool registered = true;  // false once the Timer object or the host is gone
 };
@@ -111,12 +109,12 @@ class HeadlessTimer : public Timer {
 
   void SetEnabled(bool enabled) override {
     if (!enabled) {
-      state_->dueMicros = kNever;
-    } else if (state_->dueMicros == kNever && state_->registered) {
+      state_->dueMicros = kNoEventMicros;
+    } else if (state_->dueMicros == kNoEventMicros && state_->registered) {
       state_->dueMicros = now_ + state_->intervalMicros;
     }
   }
-  bool Enabled() const override { return state_->dueMicros != kNever; }
+  bool Enabled() const override { return state_->dueMicros != kNoEventMicros; }
   std::uint32_t Interval() const override {
     return static_cast<std::uint32_t>(state_->intervalMicros / 1000);
   }
@@ -211,7 +209,7 @@ void HeadlessHost::AdvanceTo(std::uint64_t micros) {
   for (;;) {
     // The earliest event due by `micros`: sources win ties, then timers in
     // creation order (strict < keeps the first of equals).
-    std::uint64_t best = kNever;
+    std::uint64_t best = kNoEventMicros;
     TimedSource* source = nullptr;
     std::shared_ptr<TimerState> timer;
     for (TimedSource* s : impl_->sources) {
@@ -228,7 +226,7 @@ void HeadlessHost::AdvanceTo(std::uint64_t micros) {
         timer = t;
       }
     }
-    if (best == kNever || best > micros) break;
+    if (best == kNoEventMicros || best > micros) break;
 
     // An instant already passed (a source late to report) runs now.
     impl_->now = std::max(impl_->now, best);
