@@ -3,6 +3,7 @@
 #include <exception>
 #include <iostream>
 
+#include "mixer/WaveMix.h"
 #include "platform/Files.h"
 #include "platform/sdl/SdlHost.h"
 
@@ -30,10 +31,10 @@ int RunWindowed() {
     std::cerr << "kesto: " << e.what() << '\n';
     return 1;
   }
-  platform::SetCurrent(host.get());
+  mixer::WaveMixSetHost(host.get());
   int code = 1;
   if (std::unique_ptr<game::TForm1> form = CreateForm1(*host)) code = host->Run();
-  platform::SetCurrent(nullptr);
+  mixer::WaveMixSetHost(nullptr);
   return code;
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Host.h"
+#include "platform/MixerHost.h"
 #include "platform/WaveOut.h"
 
 namespace mixer {
@@ -37,6 +37,9 @@ struct MixConfig {
 };
 #pragma pack(pop)
 static_assert(sizeof(MixConfig) == 10);
+
+// A session's channels are numbered 0 .. kChannelCount - 1.
+constexpr int kChannelCount = 8;
 
 constexpr std::uint32_t CONFIG_CHANNELS = 0x1;
 constexpr std::uint32_t CONFIG_SAMPLINGRATE = 0x2;
@@ -132,8 +135,10 @@ struct MixPlayParams {
   MixWave* wave;
   platform::WindowHandle notifyWindow;  // gets mm::kWomDone when the play ends; 0: none
   std::uint32_t flags;  // PLAY_*; only the low byte counts
-  std::uint16_t loops;  // repetitions after the first pass; 0xFFFF: endless
+  std::uint16_t loops;  // repetitions after the first pass; kLoopForever: endless
 };
+
+constexpr std::uint16_t kLoopForever = 0xFFFF;
 
 constexpr std::uint32_t PLAY_REPLACE = 0x1;
 constexpr std::uint32_t PLAY_ANYCHANNEL = 0x2;
@@ -147,7 +152,7 @@ struct MixPlayRequest {
   MixWave* wave;
   std::int32_t length;
   std::int32_t start;  // timeline position of the first byte
-  std::int32_t end;  // sounds at start .. end - 1; 0x7FFFFFFF: never ends
+  std::int32_t end;  // sounds at start .. end - 1; kNeverPosition: never ends
   std::uint8_t* data;
 };
 
@@ -157,11 +162,18 @@ constexpr std::int32_t CHANNELS_FIRST = 2;
 constexpr std::uint32_t CLEAR_ALL = 0x1;
 constexpr std::uint32_t CLEAR_NOREMIX = 0x2;
 
-// Timeline positions are byte counts of output data; this one means never.
-constexpr std::int32_t kNever = 0x7FFFFFFF;
+// Timeline positions are byte counts of output data; this one, the last,
+// is never reached.
+constexpr std::int32_t kNeverPosition = 0x7FFFFFFF;
+
+// The system the mixer runs on, handed once before the first session (nil
+// detaches it). Every call that needs the device, the clock or the callback
+// window fails with EWaveMixError while there is none. The host must outlive
+// the sessions begun on it.
+void WaveMixSetHost(platform::MixerHost* host);
 
 // Sessions. The configuration comes from WAVEMIX.INI: the file named by the
-// environment variable WAVEMIX_INI, else the one in the program's folder.
+// environment variable WAVEMIX_INI, else the one in the host's ConfigFolder().
 MixSession* WaveMixInit();
 MixSession* WaveMixInitWithConfig(const MixConfig* config);
 void WaveMixEndSession(MixSession* hMixSession);

@@ -1,63 +1,18 @@
 #include "tools/wavemix_host.h"
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
-#include <iostream>
-#include <map>
-#include <mutex>
 
-#include "platform/MidiPlayer.h"
+#include "platform/MessageWindows.h"
 #include "platform/WaveOut.h"
 #include "platform/sdl/SdlWaveOut.h"
 
 namespace wavemix {
-namespace {
-
-struct Posted {
-  platform::WindowHandle window;
-  std::uint32_t message;
-  std::uintptr_t wParam;
-  std::intptr_t lParam;
-};
-
-class IdleTimer : public platform::Timer {
- public:
-  IdleTimer(std::uint32_t interval, bool enabled) : interval_(interval), enabled_(enabled) {}
-  void SetEnabled(bool enabled) override { enabled_ = enabled; }
-  bool Enabled() const override { return enabled_; }
-  std::uint32_t Interval() const override { return interval_; }
-
- private:
-  std::uint32_t interval_;
-  bool enabled_;
-};
-
-class NoWindow : public platform::MainWindow {
- public:
-  void SetCaption(const std::string&) override {}
-  void SetClientSize(int, int) override {}
-  void SetPicture(const platform::Picture*) override {}
-  void Close() override { closed_ = true; }
-  bool Closed() const override { return closed_; }
-
- private:
-  bool closed_ = false;
-};
-
-}  // namespace
 
 struct RealTimeHost::Impl {
   std::string folder;
   std::chrono::steady_clock::time_point origin = std::chrono::steady_clock::now();
-  std::mutex mutex;
-  std::condition_variable posted;
-  std::map<std::string, platform::WindowProc> classes;
-  std::map<platform::WindowHandle, platform::WindowProc> windows;
-  platform::WindowHandle lastWindow = 0;
-  std::deque<Posted> queue;
-  NoWindow main;
+  platform::MessageWindows windows;
   std::unique_ptr<platform::WaveOut> waveOut;
 };
 
@@ -66,9 +21,11 @@ RealTimeHost::RealTimeHost(std::string folder) : impl_(std::make_unique<Impl>())
   impl_->folder = std::move(folder);
 }
 
-RealTimeHost::~RealTimeHost() {
-  impl_->waveOut.reset();
-  if (platform::HasCurrent() && &platform::Current() == this) platform::SetCurrent(nullptr);
+RealTimeHost::~RealTimeHost() { impl_->waveOut.reset(); }
+
+platform::WaveOut& RealTimeHost::WaveOutDevice() {
+  if (!impl_->waveOut) impl_->waveOut = platform::sdl::CreateSdlWaveOut(*this);
+  return *impl_->waveOut;
 }
 
 std::uint32_t RealTimeHost::Milliseconds() {
@@ -78,76 +35,25 @@ std::uint32_t RealTimeHost::Milliseconds() {
 
 bool RealTimeHost::RegisterWindowClass(const std::string& className, platform::WindowProc proc,
                                        std::uint32_t* lastError) {
-  std::lock_guard lock(impl_->mutex);
-  if (!impl_->classes.emplace(className, proc).second) {
-    if (lastError) *lastError = platform::kErrorClassAlreadyExists;
-    return false;
-  }
-  return true;
+  return impl_->windows.RegisterWindowClass(className, proc, lastError);
 }
 
 platform::WindowHandle RealTimeHost::CreateHiddenWindow(const std::string& className) {
-  std::lock_guard lock(impl_->mutex);
-  const auto found = impl_->classes.find(className);
-  if (found == impl_->classes.end()) return 0;
-  impl_->windows[++impl_->lastWindow] = found->second;
-  return impl_->lastWindow;
+  return impl_->windows.CreateHiddenWindow(className);
 }
 
-void RealTimeHost::DestroyHiddenWindow(platform::WindowHandle window) {
-  std::lock_guard lock(impl_->mutex);
-  impl_->windows.erase(window);
-}
+void RealTimeHost::DestroyHiddenWindow(platform::WindowHandle window) { impl_->windows.DestroyHiddenWindow(window); }
 
 bool RealTimeHost::Post(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                               std::intptr_t lParam) {
-  {
-    std::lock_guard lock(impl_->mutex);
-    if (!impl_->windows.count(window)) return false;
-    impl_->queue.push_back({window, message, wParam, lParam});
-  }
-  impl_->posted.notify_one();
-  return true;
+                        std::intptr_t lParam) {
+  return impl_->windows.Post(window, message, wParam, lParam);
 }
 
-std::unique_ptr<platform::Timer> RealTimeHost::CreateTimer(std::uint32_t intervalMs, bool enabled,
-                                                           std::function<void()>) {
-  return std::make_unique<IdleTimer>(intervalMs, enabled);
-}
-
-platform::MainWindow& RealTimeHost::Main() { return impl_->main; }
-
-void RealTimeHost::ShowMessageBox(const std::string& caption, const std::string& text, platform::BoxIcon) {
-  std::cerr << caption << ": " << text << "\n";
-}
-
-int RealTimeHost::Run() {
-  WaitAndDispatch(0);
-  return 0;
-}
-
-platform::WaveOut& RealTimeHost::WaveOutDevice() {
-  if (!impl_->waveOut) impl_->waveOut = platform::sdl::CreateSdlWaveOut(*this);
-  return *impl_->waveOut;
-}
-
-std::unique_ptr<platform::MidiPlayer> RealTimeHost::CreateMidiPlayer() { return nullptr; }
-
-std::string RealTimeHost::ProgramFolder() { return impl_->folder; }
+std::string RealTimeHost::ConfigFolder() { return impl_->folder; }
 
 void RealTimeHost::WaitAndDispatch(int ms) {
-  std::unique_lock lock(impl_->mutex);
-  impl_->posted.wait_for(lock, std::chrono::milliseconds(ms), [&] { return !impl_->queue.empty(); });
-  while (!impl_->queue.empty()) {
-    const Posted message = impl_->queue.front();
-    impl_->queue.pop_front();
-    const auto found = impl_->windows.find(message.window);
-    if (found == impl_->windows.end()) continue;
-    const platform::WindowProc proc = found->second;
-    lock.unlock();
-    proc(message.window, message.message, message.wParam, message.lParam);
-    lock.lock();
-  }
+  impl_->windows.WaitForPosted(std::chrono::milliseconds(ms));
+  impl_->windows.Dispatch();
 }
 
 }  // namespace wavemix
