@@ -24,7 +24,7 @@
 #include "platform/WavFile.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
-#include "tools/wavemix_host.h"
+#include "platform/sdl/SdlMixerHost.h"
 
 namespace {
 
@@ -119,13 +119,13 @@ mixer::MixSession* CreateSession(const Options& options) {
 // The host the command runs on: the virtual device in virtual time, or the real one.
 struct Platform {
   std::unique_ptr<platform::headless::HeadlessHost> virtualHost;
-  std::unique_ptr<wavemix::RealTimeHost> realHost;
+  std::unique_ptr<platform::sdl::SdlMixerHost> realHost;
   platform::headless::VirtualWaveOut* device = nullptr;
 
   explicit Platform(bool real) {
     const std::string folder = platform::ExecutableFolder();
     if (real) {
-      realHost = std::make_unique<wavemix::RealTimeHost>(folder);
+      realHost = std::make_unique<platform::sdl::SdlMixerHost>(folder);
       mixer::WaveMixSetHost(realHost.get());
     } else {
       virtualHost = std::make_unique<platform::headless::HeadlessHost>(folder);
@@ -360,7 +360,7 @@ int Play(const Options& options) {
   if (options.rest.empty()) throw UsageError("play takes at least one file");
   if (options.channel && (*options.channel < 0 || *options.channel >= mixer::kChannelCount)) throw UsageError("--channel takes 0..7");
   Platform platform(true);
-  wavemix::RealTimeHost& host = *platform.realHost;
+  platform::sdl::SdlMixerHost& host = *platform.realHost;
   mixer::MixSession* session = CreateSession(options);
   host.RegisterWindowClass("WavemixPlayEnd", CountEnd, nullptr);
   const platform::WindowHandle listener = host.CreateHiddenWindow("WavemixPlayEnd");

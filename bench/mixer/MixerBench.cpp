@@ -17,8 +17,8 @@
 #include "mixer/Session.h"
 #include "mixer/WaveMix.h"
 #include "platform/headless/HeadlessHost.h"
+#include "platform/sdl/SdlMixerHost.h"
 #include "platform/sdl/SdlWaveOut.h"
-#include "tools/wavemix_host.h"
 
 namespace {
 
@@ -158,7 +158,7 @@ std::int64_t NowNanos() {
 void PlayToCallback(benchmark::State& state, std::uint32_t flags) {
   if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
   setenv("WAVEMIX_INI", "/nonexistent/WAVEMIX.INI", 1);
-  wavemix::RealTimeHost host("/tmp");
+  platform::sdl::SdlMixerHost host("/tmp");
   mixer::WaveMixSetHost(&host);
   mixer::MixSession* session = mixer::WaveMixInit();
   mixer::WaveMixActivate(session, 1);

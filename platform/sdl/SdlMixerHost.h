@@ -1,7 +1,6 @@
-// The mixer's host for command-line programs that use the real sound device
-// without a window: a real millisecond clock, hidden windows and a
-// posted-message queue that the program's own thread drains, the SDL
-// wave-out device.
+// The mixer's host for programs that want the sound card and have no window
+// of ours: a real millisecond clock, hidden windows and a posted-message
+// queue that the program's own thread drains, and the SDL wave-out device.
 #pragma once
 
 #include <memory>
@@ -9,13 +8,13 @@
 
 #include "platform/MixerHost.h"
 
-namespace wavemix {
+namespace platform::sdl {
 
-class RealTimeHost : public platform::MixerHost {
+class SdlMixerHost : public platform::MixerHost {
  public:
   // folder: where WAVEMIX.INI is read from.
-  explicit RealTimeHost(std::string folder);
-  ~RealTimeHost() override;
+  explicit SdlMixerHost(std::string folder);
+  ~SdlMixerHost() override;
 
   platform::WaveOut& WaveOutDevice() override;
   std::uint32_t Milliseconds() override;
@@ -36,4 +35,4 @@ class RealTimeHost : public platform::MixerHost {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace wavemix
+}  // namespace platform::sdl
