@@ -67,8 +67,9 @@ FluidMusic::FluidMusic(int sampleRate) : impl_(std::make_unique<Impl>()) {
   // The player follows the samples we render, not a clock thread of its own.
   fluid_settings_setstr(impl_->settings, "player.timing-source", "sample");
   fluid_settings_setint(impl_->settings, "synth.lock-memory", 0);
-  // The General MIDI font is quiet at the default gain beside the effects.
-  fluid_settings_setnum(impl_->settings, "synth.gain", 0.6);
+  // Our pieces with TimGM6mb come out at about -21 dBFS RMS at this gain, in
+  // balance with the effects (tests/music/BalanceTest.cpp).
+  fluid_settings_setnum(impl_->settings, "synth.gain", 0.9);
   impl_->synth = new_fluid_synth(impl_->settings);
   if (!impl_->synth || fluid_synth_sfload(impl_->synth, soundfont.c_str(), 1) == FLUID_FAILED) {
     if (impl_->synth) delete_fluid_synth(impl_->synth);
