@@ -165,9 +165,11 @@ def measure(build, seed, script_out=None, audio_out=None):
         "effects": len(lags),
         "missing": missing,
         "median_ms": round(statistics.median(values), 1),
+        "p90_ms": round(values[int(0.9 * (len(values) - 1))], 1),
         "worst_ms": round(worst[0], 1),
         "worst_cue": f"{worst[2]} at {worst[1] / 1000:.2f} s",
         "game_over_ms": round(game_over[0], 1) if game_over else None,
+        "delayed": sum(1 for v in values if v > 0),
         "over_100ms": sum(1 for v in values if v > 100),
         "last_effect_end_s": round(max(next_free.values()) / frame / rate, 2),
     }
