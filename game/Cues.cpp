@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/MediaReport.h"
 #include "game/Unit1.h"
 #include "platform/Json.h"
 #include "platform/MediaError.h"
@@ -26,13 +25,14 @@ std::string WaveProblem(const std::string& path, const char* mixerMessage) {
   return std::strerror(errno);
 }
 
-// Loads a cue's wave; a file that cannot be loaded is reported and gives nil.
+// Loads a cue's wave; a file that cannot be loaded is reported (once per
+// file) and gives nil.
 mixer::MixWave* LoadCueWave(mixer::TWaveMix& mix, const std::string& path) noexcept {
   try {
     return mix.LoadWave(path.c_str());
   } catch (const mixer::EWaveMixError& e) {
     try {
-      ReportSilentMedia(path, WaveProblem(path, e.what()));
+      platform::ReportSilentMedia(path, WaveProblem(path, e.what()));
     } catch (...) {
     }
   } catch (...) {
@@ -122,23 +122,15 @@ void TForm1::CueMusic(const std::string& name) noexcept {
     mid_p->SetFileName(DatPath(name));
     mid_p->Open();
     mid_p->Play();
-  } catch (const platform::MediaError& e) {
-    // A missing or bad MIDI file or soundfont: silence, said once per file.
-    ReportSilentMedia(e.File(), e.Reason());
   } catch (...) {
-    // No synthesiser: silence, the game goes on.
+    // Missing file, bad file or no synthesiser: silence, the game goes on.
   }
 }
 
 void TForm1::PrepareCues() noexcept {
   try {
-    const std::string path = DatPath("1.wav");
-    try {
-      wave0 = WaveMix1->LoadWave(path.c_str());
-      wave1 = WaveMix1->LoadWave(DatPath("1.wav").c_str());
-    } catch (const mixer::EWaveMixError& e) {
-      ReportSilentMedia(path, WaveProblem(path, e.what()));
-    }
+    wave0 = WaveMix1->LoadWave(DatPath("1.wav").c_str());
+    wave1 = WaveMix1->LoadWave(DatPath("1.wav").c_str());
   } catch (...) {
   }
 }

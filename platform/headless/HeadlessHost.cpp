@@ -67,9 +67,9 @@ class HeadlessMidiPlayer : public MidiPlayer {
   void Open() override {
     Close();
     std::ifstream file(fileName_, std::ios::binary);
-    if (!file) throw MediaError(fileName_, std::string("the music cannot be read (") + std::strerror(errno) + ")");
+    if (!file) RefuseMedia(fileName_, std::string("the music cannot be read (") + std::strerror(errno) + ")");
     char magic[4] = {};
-    if (!file.read(magic, 4) || std::string_view(magic, 4) != "MThd") throw MediaError(fileName_, "not a MIDI file");
+    if (!file.read(magic, 4) || std::string_view(magic, 4) != "MThd") RefuseMedia(fileName_, "not a MIDI file");
     openName_ = fileName_;
     open_ = true;
   }

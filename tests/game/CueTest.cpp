@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "game/MediaReport.h"
 #include "game/Unit1.h"
 #include "mixer/Session.h"
+#include "platform/MediaError.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
 #include "tests/game/Bmp.h"
@@ -154,8 +154,7 @@ TEST_F(CueTest, UnloadableFileLeavesTheSlotAndPlaysNothing) {
 // reason, the first time only; the game shows no box and goes on.
 TEST_F(CueTest, FilesThatStaySilentAreReportedOncePerFile) {
   std::ostringstream report;
-  SetMediaReportStream(&report);
-  ForgetReportedMedia();
+  platform::RestartSilentMediaReport(&report);
   AddWave("1.wav", Saw(500, 5));
   folder_.Write("dat/time.wav", std::string("RIFF\x10\0\0\0WAVEjunkjunk", 20));
   folder_.Write("dat/T_ssix05.mid", "MTrk, not a header");
@@ -163,7 +162,7 @@ TEST_F(CueTest, FilesThatStaySilentAreReportedOncePerFile) {
   Start();                                            // the title music
   host_->Press(10, 10, platform::MouseButton::Left);  // 1.wav, start.wav, the play music
   Ticks(160);                                         // time.wav three times
-  SetMediaReportStream(nullptr);
+  platform::RestartSilentMediaReport(nullptr);
 
   const std::pair<const char*, std::string> want[] = {
       {"kuvol.mid", "the music cannot be read (No such file or directory)"},
