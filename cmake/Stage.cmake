@@ -1,4 +1,5 @@
-# Copies the shipped dat/ and cg/ files into the build folder. The record
+# Copies the shipped dat/ and cg/ files and the mixer's WAVEMIX.INI into the
+# build folder. The record
 # file dat/my.dat holds the player's best score: it is copied only when the
 # build folder has none yet.
 foreach(sub dat cg)
@@ -15,3 +16,4 @@ foreach(sub dat cg)
     endif()
   endforeach()
 endforeach()
+file(COPY ${SRC}/WAVEMIX.INI DESTINATION ${DST})

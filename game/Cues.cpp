@@ -1,8 +1,42 @@
 #include "game/Cues.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/MediaError.h"
 
 namespace game {
+namespace {
+
+// Why a wave did not load: the system's word when the file cannot be opened
+// at all, else the mixer's message.
+std::string WaveProblem(const std::string& path, const char* mixerMessage) {
+  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    std::fclose(file);
+    return mixerMessage;
+  }
+  return std::strerror(errno);
+}
+
+// Loads a cue's wave; a file that cannot be loaded is reported (once per
+// file) and gives nil.
+mixer::MixWave* LoadCueWave(mixer::TWaveMix& mix, const std::string& path) noexcept {
+  try {
+    return mix.LoadWave(path.c_str());
+  } catch (const mixer::EWaveMixError& e) {
+    try {
+      platform::ReportSilentMedia(path, WaveProblem(path, e.what()));
+    } catch (...) {
+    }
+  } catch (...) {
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 
 void EarlierWaves::Keep(mixer::MixWave* wave) noexcept {
   if (!wave) return;
@@ -39,13 +73,14 @@ void EarlierWaves::ReleaseAll(mixer::TWaveMix& mix) noexcept {
 
 void CueSound(mixer::TWaveMix& mix, int channel, mixer::MixWave*& slot, const std::string& path,
               EarlierWaves& earlier) noexcept {
-  try {
-    mixer::MixWave* loaded = mix.LoadWave(path.c_str());
-    earlier.Keep(slot);
-    slot = loaded;
-    mix.Play(channel, slot, nullptr, 0, 0);
-  } catch (...) {
-    // A cue never fails its caller; the game goes on without the sound.
+  if (mixer::MixWave* loaded = LoadCueWave(mix, path)) {
+    try {
+      earlier.Keep(slot);
+      slot = loaded;
+      mix.Play(channel, slot, nullptr, 0, 0);
+    } catch (...) {
+      // A cue never fails its caller; the game goes on without the sound.
+    }
   }
   earlier.Sweep(mix);
 }

@@ -1,11 +1,14 @@
 #include "platform/headless/HeadlessHost.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
 #include "platform/Json.h"
+#include "platform/MediaError.h"
 #include "platform/MessageWindows.h"
 #include "platform/MidiPlayer.h"
 #include "platform/WaveOut.h"
@@ -53,11 +56,9 @@ class HeadlessMidiPlayer : public MidiPlayer {
   void Open() override {
     Close();
     std::ifstream file(fileName_, std::ios::binary);
-    if (!file) throw std::runtime_error("cannot open " + fileName_);
+    if (!file) RefuseMedia(fileName_, std::string("the music cannot be read (") + std::strerror(errno) + ")");
     char magic[4] = {};
-    if (!file.read(magic, 4) || std::string_view(magic, 4) != "MThd") {
-      throw std::runtime_error("not a MIDI file: " + fileName_);
-    }
+    if (!file.read(magic, 4) || std::string_view(magic, 4) != "MThd") RefuseMedia(fileName_, "not a MIDI file");
     openName_ = fileName_;
     open_ = true;
   }

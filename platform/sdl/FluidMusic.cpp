@@ -3,11 +3,15 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <stdexcept>
 #include <vector>
+
+#include "platform/MediaError.h"
 
 namespace platform::sdl {
 namespace {
@@ -15,8 +19,8 @@ namespace {
 constexpr const char* kSoundfonts[] = {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"};
 constexpr int kChunkFrames = 512;
 
-// FluidSynth reports to stderr by default; the game stays quiet and reports
-// failures through the exceptions below instead.
+// FluidSynth reports to stderr by default; the game reports failures itself,
+// once per file, from the MediaError thrown below.
 void SilenceFluidLog() {
   for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
     fluid_set_log_function(level, nullptr, nullptr);
@@ -28,6 +32,9 @@ bool Readable(const std::string& path) {
   std::fclose(f);
   return true;
 }
+
+// Why `path` cannot be read, while errno still tells.
+std::string Unreadable() { return std::string("cannot be read (") + std::strerror(errno) + ")"; }
 
 }  // namespace
 
@@ -60,20 +67,21 @@ std::string FluidMusic::SoundfontPath() {
 FluidMusic::FluidMusic(int sampleRate) : impl_(std::make_unique<Impl>()) {
   SilenceFluidLog();
   const std::string soundfont = SoundfontPath();
-  if (!Readable(soundfont)) throw std::runtime_error("No soundfont at " + soundfont);
+  if (!Readable(soundfont)) throw MediaError(soundfont, "the soundfont " + Unreadable());
   impl_->settings = new_fluid_settings();
   if (!impl_->settings) throw std::runtime_error("FluidSynth: cannot create settings");
   fluid_settings_setnum(impl_->settings, "synth.sample-rate", sampleRate);
   // The player follows the samples we render, not a clock thread of its own.
   fluid_settings_setstr(impl_->settings, "player.timing-source", "sample");
   fluid_settings_setint(impl_->settings, "synth.lock-memory", 0);
-  // The General MIDI font is quiet at the default gain beside the effects.
-  fluid_settings_setnum(impl_->settings, "synth.gain", 0.6);
+  // Our pieces with TimGM6mb come out at about -21 dBFS RMS at this gain, in
+  // balance with the effects (tests/music/BalanceTest.cpp).
+  fluid_settings_setnum(impl_->settings, "synth.gain", 0.9);
   impl_->synth = new_fluid_synth(impl_->settings);
   if (!impl_->synth || fluid_synth_sfload(impl_->synth, soundfont.c_str(), 1) == FLUID_FAILED) {
     if (impl_->synth) delete_fluid_synth(impl_->synth);
     delete_fluid_settings(impl_->settings);
-    throw std::runtime_error("FluidSynth cannot load the soundfont " + soundfont);
+    throw MediaError(soundfont, "FluidSynth cannot load this soundfont");
   }
 }
 
@@ -89,14 +97,14 @@ FluidMusic::~FluidMusic() {
 void FluidMusic::Open(const std::string& path) {
   Close();
   // The file is looked at without the lock: the audio thread goes on meanwhile.
-  if (!Readable(path)) throw std::runtime_error("Cannot open " + path);
-  if (!fluid_is_midifile(path.c_str())) throw std::runtime_error(path + " is not a MIDI file");
+  if (!Readable(path)) throw MediaError(path, "the music " + Unreadable());
+  if (!fluid_is_midifile(path.c_str())) throw MediaError(path, "not a MIDI file");
   std::lock_guard<std::mutex> guard(impl_->lock);
   impl_->DropPlayer();
   fluid_player_t* player = new_fluid_player(impl_->synth);
   if (!player || fluid_player_add(player, path.c_str()) != FLUID_OK) {
     if (player) delete_fluid_player(player);
-    throw std::runtime_error("Cannot open " + path);
+    throw MediaError(path, "FluidSynth cannot load this MIDI file");
   }
   impl_->player = player;
 }

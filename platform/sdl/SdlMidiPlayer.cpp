@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/MediaError.h"
 #include "platform/sdl/FluidMusic.h"
 #include "platform/sdl/SdlWaveOut.h"
 
@@ -23,7 +24,13 @@ class FluidMidiPlayer : public MidiPlayer {
   void Open() override {
     // The music that played stops here, even when the new file then fails.
     Close();
-    Synth().Open(fileName_);
+    try {
+      Synth().Open(fileName_);
+    } catch (const MediaError& e) {
+      // A missing or bad soundfont or MIDI file: said once per file.
+      ReportSilentMedia(e.File(), e.Reason());
+      throw;
+    }
   }
 
   void Play() override {

@@ -15,8 +15,9 @@ fail() {
 
 # xvfb_prepare BUILD_DIR NAME TOOL...: skips (exit 77) when a tool is
 # missing, fails when the build has no game folder, then copies the game
-# into a scratch folder `work` (so the player's own dat/my.dat is never
-# touched) and starts a private Xvfb, both removed at exit.
+# (with the staged WAVEMIX.INI) into a scratch folder `work` (so the
+# player's own dat/my.dat is never touched) and starts a private Xvfb, both
+# removed at exit.
 xvfb_prepare() {
   local build=$1 name=$2 tool file
   shift 2
@@ -30,6 +31,8 @@ xvfb_prepare() {
   trap xvfb_cleanup EXIT
   cp "$build/kesto" "$work/"
   cp -r "$build/dat" "$build/cg" "$work/"
+  # The mixer settings the game ships with, when the build staged them.
+  [[ ! -e $build/WAVEMIX.INI ]] || cp "$build/WAVEMIX.INI" "$work/"
   xvfb_start
 }
 

@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <memory>
+#include <sstream>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "game/Unit1.h"
 #include "mixer/Session.h"
 #include "mixer/WaveMix.h"
+#include "platform/MediaError.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
 #include "tests/game/Bmp.h"
@@ -146,6 +149,39 @@ TEST_F(CueTest, UnloadableFileLeavesTheSlotAndPlaysNothing) {
     for (const std::string& line : host_->Traced()) EXPECT_EQ(line.find("\"box\""), std::string::npos) << line;
     form_.reset();
   }
+}
+
+// A wave or MIDI file that cannot be played is named on stderr with the
+// reason, the first time only; the game shows no box and goes on.
+TEST_F(CueTest, FilesThatStaySilentAreReportedOncePerFile) {
+  std::ostringstream report;
+  platform::RestartSilentMediaReport(&report);
+  AddWave("1.wav", Saw(500, 5));
+  folder_.Write("dat/time.wav", std::string("RIFF\x10\0\0\0WAVEjunkjunk", 20));
+  folder_.Write("dat/T_ssix05.mid", "MTrk, not a header");
+  // No kuvol.mid and no start.wav.
+  Start();                                            // the title music
+  host_->Press(10, 10, platform::MouseButton::Left);  // 1.wav, start.wav, the play music
+  Ticks(160);                                         // time.wav three times
+  platform::RestartSilentMediaReport(nullptr);
+
+  const std::pair<const char*, std::string> want[] = {
+      {"kuvol.mid", "the music cannot be read (No such file or directory)"},
+      {"start.wav", "No such file or directory"},
+      {"T_ssix05.mid", "not a MIDI file"},
+      {"time.wav", "WAVE file is corrupted"},
+  };
+  std::istringstream lines(report.str());
+  std::string line;
+  for (const auto& [name, reason] : want) {
+    ASSERT_TRUE(std::getline(lines, line)) << "no line for " << name << " in:\n" << report.str();
+    EXPECT_EQ(line.rfind("kesto: " + folder_.Path(), 0), 0u) << line;
+    const std::string tail = "/dat/" + std::string(name) + ": " + reason;
+    EXPECT_TRUE(line.size() >= tail.size() && line.compare(line.size() - tail.size(), tail.size(), tail) == 0)
+        << line << "\n  should end with " << tail;
+  }
+  EXPECT_FALSE(std::getline(lines, line)) << "more lines than files:\n" << report.str();
+  for (const std::string& traced : host_->Traced()) EXPECT_EQ(traced.find("\"box\""), std::string::npos) << traced;
 }
 
 // Shutting the window releases every wave the cues loaded, those still

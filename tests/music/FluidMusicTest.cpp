@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/MediaError.h"
+
 namespace {
 
 using platform::sdl::FluidMusic;
@@ -62,10 +64,35 @@ TEST(FluidMusic, OpenRefusesMissingAndNonMidiFilesAndStopsTheOldMusic) {
   EXPECT_LE(Peak(music, 4410), 4);
 }
 
-TEST(FluidMusic, MissingSoundfontIsAnError) {
-  setenv("KESTO_SOUNDFONT", "/nonexistent/none.sf2", 1);
-  EXPECT_THROW(FluidMusic music(44100), std::runtime_error);
-  unsetenv("KESTO_SOUNDFONT");
+// Each failure names the file at fault, so that the game can say which.
+TEST(FluidMusic, FailuresNameTheFileAndTheReason) {
+  const std::string notSf2 = testing::TempDir() + "/not.sf2", notMidi = testing::TempDir() + "/not.mid";
+  std::ofstream(notSf2) << "not a soundfont";
+  std::ofstream(notMidi) << "not a midi file at all";
+  struct Case {
+    const char* soundfont;  // null: the default one
+    std::string midi;
+    std::string file, reason;
+  } cases[] = {
+      {"/nonexistent/none.sf2", "", "/nonexistent/none.sf2",
+       "the soundfont cannot be read (No such file or directory)"},
+      {notSf2.c_str(), "", notSf2, "FluidSynth cannot load this soundfont"},
+      {nullptr, "/nonexistent/rei.mid", "/nonexistent/rei.mid", "the music cannot be read (No such file or directory)"},
+      {nullptr, notMidi, notMidi, "not a MIDI file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    if (c.soundfont) setenv("KESTO_SOUNDFONT", c.soundfont, 1);
+    try {
+      FluidMusic music(44100);
+      music.Open(c.midi);
+      ADD_FAILURE() << "no error";
+    } catch (const platform::MediaError& e) {
+      EXPECT_EQ(e.File(), c.file);
+      EXPECT_EQ(e.Reason(), c.reason);
+    }
+    unsetenv("KESTO_SOUNDFONT");
+  }
 }
 
 }  // namespace

@@ -1,0 +1,68 @@
+// A sound, piece of music or soundfont that cannot be played: which file,
+// and why. The game stays silent then and shows no box; it says why on
+// stderr, one line per file, the first time that file fails:
+//   kesto: FILE: REASON
+#pragma once
+
+#include <iostream>
+#include <mutex>
+#include <ostream>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+namespace platform {
+
+class MediaError : public std::runtime_error {
+ public:
+  MediaError(const std::string& file, const std::string& reason)
+      : std::runtime_error(file + ": " + reason), file_(file), reason_(reason) {}
+  const std::string& File() const { return file_; }
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string file_;
+  std::string reason_;
+};
+
+// The files reported so far and where the lines go (std::cerr when null).
+struct SilentMediaReport {
+  std::mutex lock;
+  std::set<std::string> files;
+  std::ostream* out = nullptr;
+
+  static SilentMediaReport& Instance() {
+    static SilentMediaReport report;
+    return report;
+  }
+};
+
+// Reports that `file` stays silent for `reason`, unless that file was
+// reported before. Never raises.
+inline void ReportSilentMedia(const std::string& file, const std::string& reason) noexcept {
+  try {
+    SilentMediaReport& r = SilentMediaReport::Instance();
+    std::lock_guard<std::mutex> guard(r.lock);
+    if (!r.files.insert(file).second) return;
+    (r.out ? *r.out : std::cerr) << "kesto: " << file << ": " << reason << std::endl;
+  } catch (...) {
+    // Out of memory or a broken stream: the game goes on without the line.
+  }
+}
+
+// Reports `file` and throws the MediaError.
+[[noreturn]] inline void RefuseMedia(const std::string& file, const std::string& reason) {
+  ReportSilentMedia(file, reason);
+  throw MediaError(file, reason);
+}
+
+// For tests: the lines go to `out` (null: back to std::cerr) and nothing
+// counts as reported yet.
+inline void RestartSilentMediaReport(std::ostream* out) {
+  SilentMediaReport& r = SilentMediaReport::Instance();
+  std::lock_guard<std::mutex> guard(r.lock);
+  r.out = out;
+  r.files.clear();
+}
+
+}  // namespace platform
