@@ -1,7 +1,7 @@
 // The pool of play requests and the channel operations' internals.
 #pragma once
 
-#include "mixer/WaveMix.h"
+#include "mixer/Session.h"
 
 namespace mixer {
 

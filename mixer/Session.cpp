@@ -67,7 +67,10 @@ platform::MixerHost& Services() {
 }
 
 MixSession* CheckSession(MixSession* handle) {
-  if (!handle || handle->signature != kSessionSignature || handle->signatureTail != kSessionSignature)
+  // The handle is compared with the one live record before anything is read
+  // through it, so a pointer that never named a session cannot fault here.
+  if (handle != &sessionRecord || handle->signature != kSessionSignature ||
+      handle->signatureTail != kSessionSignature)
     throw EWaveMixError("Invalid Session handle");
   currentSession = handle;
   return handle;

@@ -10,6 +10,21 @@
 
 namespace mixer {
 
+// Timeline positions are byte counts of output data; this one, the last,
+// is never reached.
+constexpr std::int32_t kNeverPosition = 0x7FFFFFFF;
+
+// One queued play, from the pool of 100.
+struct MixPlayRequest {
+  MixPlayRequest* next;
+  MixPlayParams params;
+  MixWave* wave;
+  std::int32_t length;
+  std::int32_t start;  // timeline position of the first byte
+  std::int32_t end;  // sounds at start .. end - 1; kNeverPosition: never ends
+  std::uint8_t* data;
+};
+
 // start: the timeline position from which the play must be heard; request:
 // the last play placed, or nil.
 using RemixRoutine = void (*)(std::int32_t start, MixPlayRequest* request);

@@ -6,6 +6,14 @@
 // Everything runs on the event loop's thread; nothing here is locked.
 #pragma once
 
+// The mixer's version; the installed CMake package and kesto-mixer.pc carry
+// the same number (mixer/CMakeLists.txt reads it from here).
+#define KESTO_MIXER_VERSION_MAJOR 1
+#define KESTO_MIXER_VERSION_MINOR 0
+#define KESTO_MIXER_VERSION_PATCH 0
+#define KESTO_MIXER_VERSION "1.0.0"
+
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -145,26 +153,11 @@ constexpr std::uint32_t PLAY_ANYCHANNEL = 0x2;
 constexpr std::uint32_t PLAY_FROMNOW = 0x4;
 constexpr std::uint32_t PLAY_HOLD = 0x8;
 
-// One queued play, from the pool of 100.
-struct MixPlayRequest {
-  MixPlayRequest* next;
-  MixPlayParams params;
-  MixWave* wave;
-  std::int32_t length;
-  std::int32_t start;  // timeline position of the first byte
-  std::int32_t end;  // sounds at start .. end - 1; kNeverPosition: never ends
-  std::uint8_t* data;
-};
-
 constexpr std::int32_t CHANNELS_ONE = 0;
 constexpr std::int32_t CHANNELS_ALL = 1;
 constexpr std::int32_t CHANNELS_FIRST = 2;
 constexpr std::uint32_t CLEAR_ALL = 0x1;
 constexpr std::uint32_t CLEAR_NOREMIX = 0x2;
-
-// Timeline positions are byte counts of output data; this one, the last,
-// is never reached.
-constexpr std::int32_t kNeverPosition = 0x7FFFFFFF;
 
 // The system the mixer runs on, handed once before the first session (nil
 // detaches it). Every call that needs the device, the clock or the callback

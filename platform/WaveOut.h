@@ -8,7 +8,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/MixerHost.h"
+// Beside this header, so that it is found where the mixer's package installs
+// both (include/kesto-mixer/platform/) as well as in the source tree.
+#include "MixerHost.h"
 
 namespace platform {
 

@@ -47,9 +47,9 @@ render   runs SCRIPT against the virtual device in virtual time, starting at
          0 ms, and writes what the device played as a WAV in the session's
          output format. While the device is open, time in which it had
          nothing to play is written as silence.
-play     plays the files on the real sound device, each on its own channel
-         (mixed), or all on channel N one after another, and returns when
-         they have ended.
+play     plays the files on the real sound device, all starting together,
+         each on its own channel (mixed), or all on channel N one after
+         another, and returns when they have ended.
 
 Script lines (blank lines and lines starting with # are skipped):
   load NAME FILE      load FILE (relative to the script's folder) as NAME
@@ -66,8 +66,9 @@ Script lines (blank lines and lines starting with # are skipped):
                       queue a play of NAME on channel CH
   advance MS          let MS milliseconds of virtual time pass
 
-Exit status: 0 done, 1 a mixer error (its text on standard error), 2 bad usage
-or script.
+Errors go to standard error as "wavemix: FILE: text" (the script's line for
+render: "wavemix: SCRIPT:LINE: text"). Exit status: 0 done, 1 a mixer error,
+2 bad usage or script.
 )";
 
 struct UsageError : std::runtime_error {
@@ -146,6 +147,15 @@ struct Platform {
   }
 };
 
+// Loads a file; a mixer error names the file it concerns.
+mixer::MixWave* LoadFile(mixer::MixSession* session, const std::string& path) {
+  try {
+    return mixer::WaveMixLoadWave(session, path.c_str(), nullptr, mixer::LOAD_FILE);
+  } catch (const mixer::EWaveMixError& e) {
+    throw mixer::EWaveMixError(path + ": " + e.what());
+  }
+}
+
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -156,7 +166,7 @@ int Convert(const Options& options) {
   if (options.rest.size() != 2) throw UsageError("convert takes IN.wav OUT.raw");
   Platform platform(options.realDevice);
   mixer::MixSession* session = CreateSession(options);
-  mixer::MixWave* wave = mixer::WaveMixLoadWave(session, options.rest[0].c_str(), nullptr, mixer::LOAD_FILE);
+  mixer::MixWave* wave = LoadFile(session, options.rest[0]);
   const std::vector<std::uint8_t> data(wave->data, wave->data + wave->length);
   mixer::WaveMixReleaseWave(session, wave);
   WriteBytes(options.rest[1], data);
@@ -235,7 +245,7 @@ class ScriptPlayer {
     std::filesystem::path file = w[2];
     if (file.is_relative()) file = folder_ / file;
     if (waves_.count(w[1])) throw ScriptError("wave already loaded: " + w[1]);
-    waves_[w[1]] = mixer::WaveMixLoadWave(session_, file.string().c_str(), nullptr, mixer::LOAD_FILE);
+    waves_[w[1]] = LoadFile(session_, file.string());
   }
 
   void Release(const std::vector<std::string>& w) {
@@ -338,10 +348,10 @@ int Render(const Options& options) {
       try {
         player.Run(lines.Words());
       } catch (const ScriptError& e) {
-        std::cerr << options.rest[0] << ":" << lines.Number() << ": " << e.what() << "\n";
+        std::cerr << "wavemix: " << options.rest[0] << ":" << lines.Number() << ": " << e.what() << "\n";
         return 2;
       } catch (const mixer::EWaveMixError& e) {
-        std::cerr << options.rest[0] << ":" << lines.Number() << ": " << e.what() << "\n";
+        std::cerr << "wavemix: " << options.rest[0] << ":" << lines.Number() << ": " << e.what() << "\n";
         return 1;
       }
     }
@@ -378,14 +388,19 @@ int Play(const Options& options) {
   } release{session, waves};
   double seconds = 0;
   for (const std::string& file : options.rest) {
-    waves.push_back(mixer::WaveMixLoadWave(session, file.c_str(), nullptr, mixer::LOAD_FILE));
+    waves.push_back(LoadFile(session, file));
     seconds += double(waves.back()->length) / session->format.avgBytesPerSec;
   }
   mixer::WaveMixActivate(session, 1);
   mixer::WaveMixOpenChannels(session, 0, mixer::CHANNELS_ALL);
   ended = 0;
+  // Every play but the last is held, so the last places them all at one
+  // position and they start together; otherwise each would queue behind
+  // the blocks mixed ahead for the ones before it.
   for (std::size_t i = 0; i < waves.size(); ++i) {
-    mixer::MixPlayParams params{24, session, options.channel.value_or(int(i % mixer::kChannelCount)), waves[i], listener, 0, 0};
+    const std::uint32_t flags = i + 1 < waves.size() ? mixer::PLAY_HOLD : 0;
+    mixer::MixPlayParams params{24,        session, options.channel.value_or(int(i % mixer::kChannelCount)),
+                                waves[i],  listener, flags, 0};
     mixer::WaveMixPlay(&params);
   }
   const std::uint32_t deadline = host.Milliseconds() + std::uint32_t(seconds * 1000) + 3000;
@@ -422,7 +437,7 @@ int main(int argc, char** argv) {
     if (command == "play") return Play(options);
     throw UsageError("unknown command " + command);
   } catch (const mixer::EWaveMixError& e) {
-    std::cerr << e.what() << "\n";
+    std::cerr << "wavemix: " << e.what() << "\n";
     return 1;
   } catch (const UsageError& e) {
     std::cerr << "wavemix: " << e.what() << "\n(wavemix --help shows the usage)\n";

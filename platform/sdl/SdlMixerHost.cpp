@@ -51,9 +51,11 @@ bool SdlMixerHost::Post(platform::WindowHandle window, std::uint32_t message, st
 
 std::string SdlMixerHost::ConfigFolder() { return impl_->folder; }
 
-void SdlMixerHost::WaitAndDispatch(int ms) {
+std::size_t SdlMixerHost::WaitAndDispatch(int ms) {
   impl_->windows.WaitForPosted(std::chrono::milliseconds(ms));
-  impl_->windows.Dispatch();
+  return impl_->windows.Dispatch();
 }
+
+void SdlMixerHost::SetWakeUp(std::function<bool()> wakeUp) { impl_->windows.SetWakeUp(std::move(wakeUp)); }
 
 }  // namespace platform::sdl

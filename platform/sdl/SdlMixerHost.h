@@ -3,6 +3,8 @@
 // queue that the program's own thread drains, and the SDL wave-out device.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,8 +29,12 @@ class SdlMixerHost : public platform::MixerHost {
             std::intptr_t lParam) override;
   std::string ConfigFolder() override;
 
-  // Dispatches posted messages, waiting up to `ms` for the first one.
-  void WaitAndDispatch(int ms);
+  // Dispatches posted messages, waiting up to `ms` for the first one;
+  // returns how many were taken.
+  std::size_t WaitAndDispatch(int ms);
+  // Runs on the posting thread after each message is queued (for a program
+  // whose own event loop must learn of it); see MessageWindows::SetWakeUp.
+  void SetWakeUp(std::function<bool()> wakeUp);
 
  private:
   struct Impl;

@@ -1,6 +1,7 @@
 #include "tests/mixer/MixerFixture.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace mixer_test {
 namespace {
@@ -175,6 +176,22 @@ TEST_F(SessionTest, OneSessionAtATimeAndStaleHandlesAreRefused) {
   MixSession* fresh = WaveMixInit();
   EXPECT_EQ(fresh->openChannelCount, 0);
   EXPECT_EQ(fresh->channel[2], ClosedChannel());
+}
+
+// A pointer that never was a session is refused by comparison, not read
+// through: an unmapped address, and a record that looks like a live one.
+TEST_F(SessionTest, ForeignPointersAreInvalidHandlesWithoutBeingRead) {
+  MixSession* live = WaveMixInit();
+  MixSession* unmapped = reinterpret_cast<MixSession*>(std::uintptr_t{0x1234});
+  auto lookalike = std::make_unique<MixSession>(*live);
+  for (MixSession* wrong : {unmapped, lookalike.get()}) {
+    EXPECT_EQ(ErrorOf([&] { WaveMixActivate(wrong, 1); }), "Invalid Session handle");
+    EXPECT_EQ(ErrorOf([&] { WaveMixOpenChannels(wrong, 0, CHANNELS_ALL); }), "Invalid Session handle");
+    EXPECT_EQ(ErrorOf([&] { WaveMixEndSession(wrong); }), "Invalid Session handle");
+    MixPlayParams params{24, wrong, 0, nullptr, 0, 0, 0};
+    EXPECT_EQ(ErrorOf([&] { WaveMixPlay(&params); }), "Invalid Session handle");
+  }
+  EXPECT_EQ(currentSession, live);
 }
 
 TEST_F(SessionTest, WithoutAHostTheCallsThatNeedOneAreMixerErrors) {

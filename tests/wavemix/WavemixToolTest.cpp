@@ -69,7 +69,7 @@ TEST_F(WavemixTool, ConvertWritesTheMixersBytes) {
   Put("bad.wav", Wav({2, 1, 11025, 8}, {1}));
   r = Run("convert bad.wav out.raw");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "The file is not a PCM file\n");
+  EXPECT_EQ(r.err, "wavemix: bad.wav: The file is not a PCM file\n");
 }
 
 TEST_F(WavemixTool, SessionPrintsTheSettingsReadFromTheIni) {
@@ -83,7 +83,7 @@ TEST_F(WavemixTool, SessionPrintsTheSettingsReadFromTheIni) {
   Put("WAVEMIX.INI", "[not compatible]\nVirtual Wave Out=1\n");
   const Result refused = Run("session");
   EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.err, "Virtual Wave Out is not compatible with the realtime wavemixer\n");
+  EXPECT_EQ(refused.err, "wavemix: Virtual Wave Out is not compatible with the realtime wavemixer\n");
 }
 
 TEST_F(WavemixTool, RenderWritesWhatTheDevicePlayed) {
@@ -117,9 +117,27 @@ TEST_F(WavemixTool, PlayReturnsWhenTheFilesHaveEnded) {
   Put("b.wav", Wav({1, 1, 22050, 16}, Bytes(4000, 0x10)));
   const Result r = Run("play a.wav b.wav", "SDL_AUDIODRIVER=dummy");
   EXPECT_EQ(r.status, 0) << r.err;
-  const Result missing = Run("play --channel 3 a.wav none.wav", "SDL_AUDIODRIVER=dummy");
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "Failed to open wave file none.wav\n");
+}
+
+// Every error says it is the tool's and names the file among several.
+TEST_F(WavemixTool, ErrorsArePrefixedAndNameTheFile) {
+  Put("a.wav", Wav({}, Bytes(2000, 0xA0)));
+  Put("e.wav", Wav({3, 1, 11025, 8}, Bytes(100, 0x80)));
+  struct Case {
+    const char* args;
+    int status;
+    const char* err;
+  } cases[] = {
+      {"play --channel 3 a.wav none.wav", 1, "wavemix: none.wav: Failed to open wave file none.wav\n"},
+      {"play a.wav e.wav", 1, "wavemix: e.wav: The file is not a PCM file\n"},
+  };
+  for (const Case& c : cases) {
+    const Result r = Run(c.args, "SDL_AUDIODRIVER=dummy");
+    EXPECT_EQ(r.status, c.status) << c.args;
+    EXPECT_EQ(r.err, c.err) << c.args;
+  }
+  Put("bad.txt", "load e e.wav\n");
+  EXPECT_EQ(Run("render bad.txt out.wav").err, "wavemix: bad.txt:1: e.wav: The file is not a PCM file\n");
 }
 
 }  // namespace
