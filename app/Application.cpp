@@ -1,12 +1,15 @@
 #include "app/Application.h"
 
-#include <unistd.h>
-
 #include <exception>
 #include <filesystem>
 #include <iostream>
 
+#ifdef _WIN32
+#include "platform/Files.h"
+#include "platform/win32/Win32Host.h"
+#else
 #include "platform/sdl/SdlHost.h"
+#endif
 
 namespace app {
 
@@ -25,6 +28,9 @@ std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<st
 }
 
 std::string ProgramFolder() {
+#ifdef _WIN32
+  return platform::ExecutableFolder();
+#endif
   std::error_code error;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return "./";
@@ -34,7 +40,11 @@ std::string ProgramFolder() {
 int RunWindowed() {
   std::unique_ptr<platform::Host> host;
   try {
+#ifdef _WIN32
+    host = platform::win32::CreateWin32Host(ProgramFolder());
+#else
     host = platform::sdl::CreateSdlHost(ProgramFolder());
+#endif
   } catch (const std::exception& e) {
     std::cerr << "kesto: " << e.what() << '\n';
     return 1;

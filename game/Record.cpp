@@ -1,8 +1,10 @@
 #include "game/Record.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <charconv>
@@ -12,6 +14,7 @@
 
 #include "game/Unit1.h"
 #include "platform/Errors.h"
+#include "platform/Files.h"
 #include "platform/Host.h"
 
 namespace game {
@@ -43,6 +46,7 @@ std::string ReadAll(const std::string& path) {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
+#ifndef _WIN32
 // Writes all of `bytes`, retrying after short writes.
 bool WriteFully(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -60,6 +64,7 @@ std::string Folder(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? "." : path.substr(0, slash + 1);
 }
+#endif
 
 }  // namespace
 
@@ -135,6 +140,11 @@ std::string FormatRecord(const tmy& saved) {
   return text;
 }
 
+#ifdef _WIN32
+void WriteRecord(const std::string& path, const tmy& saved) {
+  platform::ReplaceFileAtomically(path, FormatRecord(saved));
+}
+#else
 void WriteRecord(const std::string& path, const tmy& saved) {
   const std::string text = FormatRecord(saved);
 
@@ -162,6 +172,7 @@ void WriteRecord(const std::string& path, const tmy& saved) {
     ::close(dir);
   }
 }
+#endif
 
 void TForm1::LoadRecord() { ReadRecord(host_.ProgramFolder() + "/dat/my.dat", GameState.saved); }
 

@@ -10,7 +10,12 @@
 
 #include "platform/MidiPlayer.h"
 #include "platform/WaveOut.h"
+#ifdef _WIN32
+#include "platform/Files.h"
+#include "platform/win32/Win32WaveOut.h"
+#else
 #include "platform/sdl/SdlWaveOut.h"
+#endif
 
 namespace wavemix {
 namespace {
@@ -62,7 +67,7 @@ struct RealTimeHost::Impl {
 };
 
 RealTimeHost::RealTimeHost(std::string folder) : impl_(std::make_unique<Impl>()) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
+  if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += '/';
   impl_->folder = std::move(folder);
 }
 
@@ -127,7 +132,11 @@ int RealTimeHost::Run() {
 }
 
 platform::WaveOut& RealTimeHost::WaveOutDevice() {
+#ifdef _WIN32
+  if (!impl_->waveOut) impl_->waveOut = platform::win32::CreateWin32WaveOut(*this);
+#else
   if (!impl_->waveOut) impl_->waveOut = platform::sdl::CreateSdlWaveOut(*this);
+#endif
   return *impl_->waveOut;
 }
 
@@ -151,6 +160,9 @@ void RealTimeHost::WaitAndDispatch(int ms) {
 }
 
 std::string ProgramFolderOfThisProcess() {
+#ifdef _WIN32
+  return platform::ExecutableFolder();
+#endif
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return "./";
