@@ -1,6 +1,7 @@
 #include "platform/win32/BmpDecoder.h"
 
 #include <cstring>
+#include <vector>
 
 #include "platform/Errors.h"
 
@@ -14,6 +15,44 @@ std::uint32_t Read16(const std::uint8_t* p) { return std::uint32_t(p[0]) | std::
 std::uint32_t Read32(const std::uint8_t* p) { return Read16(p) | Read16(p + 2) << 16; }
 
 [[noreturn]] void Fail(const std::string& what, const char* why) { throw IoError(what + ": " + why); }
+
+// Runs of one index, absolute stretches, line ends, deltas and the end of
+// the bitmap; pixels no code reaches keep index 0.
+DecodedBitmap DecodeRle8(const std::uint8_t* data, std::size_t size, std::size_t at, int width, int height,
+                         const std::vector<std::uint32_t>& palette, const std::string& what) {
+  DecodedBitmap out;
+  out.width = width;
+  out.height = height;
+  out.pixels.assign(std::size_t(width) * height, palette[0]);
+  int x = 0, row = 0;  // row 0 is the bottom one
+  auto put = [&](std::uint8_t index) {
+    if (x < width && row < height) out.pixels[std::size_t(height - 1 - row) * width + x] = palette[index];
+    ++x;
+  };
+  while (row < height) {
+    if (at + 2 > size) Fail(what, "truncated pixel data");
+    const std::uint8_t count = data[at], value = data[at + 1];
+    at += 2;
+    if (count > 0) {
+      for (int i = 0; i < count; ++i) put(value);
+    } else if (value == 0) {
+      x = 0;
+      ++row;
+    } else if (value == 1) {
+      break;
+    } else if (value == 2) {
+      if (at + 2 > size) Fail(what, "truncated pixel data");
+      x += data[at];
+      row += data[at + 1];
+      at += 2;
+    } else {
+      if (at + value > size) Fail(what, "truncated pixel data");
+      for (int i = 0; i < value; ++i) put(data[at + i]);
+      at += (value + 1u) & ~1u;
+    }
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -45,8 +84,10 @@ DecodedBitmap DecodeBmp(const void* bytes, std::size_t size, const std::string& 
   const bool topDown = height < 0;
   if (topDown) height = -height;
   if (width <= 0 || height <= 0 || width * height > kMaxPixels) fail("bad bitmap size");
-  // Plain RGB; bit fields only in the usual 32-bit layout.
-  if (compression != 0 && !(compression == 3 && bits == 32)) fail("compressed bitmaps are not supported");
+  // Plain RGB, run-length encoded 8-bit, bit fields only in the usual
+  // 32-bit layout.
+  const bool rle8 = compression == 1 && bits == 8 && !topDown;
+  if (compression != 0 && !rle8 && !(compression == 3 && bits == 32)) fail("unsupported compression");
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) fail("unsupported colour depth");
 
   std::vector<std::uint32_t> palette;
@@ -61,6 +102,8 @@ DecodedBitmap DecodeBmp(const void* bytes, std::size_t size, const std::string& 
       palette[i] = std::uint32_t(e[2]) << 16 | std::uint32_t(e[1]) << 8 | e[0];
     }
   }
+
+  if (rle8) return DecodeRle8(data, size, pixelOffset, int(width), int(height), palette, what);
 
   const std::size_t stride = ((std::size_t(width) * bits + 31) / 32) * 4;
   if (pixelOffset > size || stride * std::size_t(height) > size - pixelOffset) fail("truncated pixel data");

@@ -3,6 +3,9 @@
 # only system DLLs. The Linux configuration never reads this file.
 add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Small programs: unused functions and data are dropped at the link.
+add_compile_options(-ffunction-sections -fdata-sections)
+add_link_options(-Wl,--gc-sections)
 
 set(KESTO_WIN32_DIR ${CMAKE_SOURCE_DIR}/platform/win32)
 # IPA P Gothic from Debian's fonts-ipafont-gothic, shipped beside the game.
@@ -32,7 +35,30 @@ add_library(platform STATIC
 target_link_libraries(platform PUBLIC winmm gdi32 user32)
 
 add_subdirectory(mixer)
-add_subdirectory(assets)
+# The nine character pictures, as in the Linux build but run-length encoded
+# first (a fifth of the size), so the program stays small.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+file(STRINGS ${CMAKE_SOURCE_DIR}/assets/CMakeLists.txt picture_line REGEX "^set\\(KESTO_PICTURES ")
+string(REGEX REPLACE "^set\\(KESTO_PICTURES ([^)]*)\\).*" "\\1" KESTO_PICTURES "${picture_line}")
+separate_arguments(KESTO_PICTURES)
+set(rle_dir ${CMAKE_BINARY_DIR}/pictures-rle8)
+set(rle_files "")
+foreach(name ${KESTO_PICTURES})
+  add_custom_command(OUTPUT ${rle_dir}/${name}.bmp
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${rle_dir}
+    COMMAND Python3::Interpreter ${KESTO_WIN32_DIR}/rle8.py ${CMAKE_SOURCE_DIR}/assets/pictures/${name}.bmp
+            ${rle_dir}/${name}.bmp
+    DEPENDS ${CMAKE_SOURCE_DIR}/assets/pictures/${name}.bmp ${KESTO_WIN32_DIR}/rle8.py)
+  list(APPEND rle_files ${rle_dir}/${name}.bmp)
+endforeach()
+string(REPLACE ";" "," picture_names "${KESTO_PICTURES}")
+set(embedded_cpp ${CMAKE_BINARY_DIR}/EmbeddedPictures.cpp)
+add_custom_command(OUTPUT ${embedded_cpp}
+  COMMAND ${CMAKE_COMMAND} -DNAMES=${picture_names} -DDIR=${rle_dir} -DOUT=${embedded_cpp}
+          -P ${CMAKE_SOURCE_DIR}/cmake/Embed.cmake
+  DEPENDS ${rle_files} ${CMAKE_SOURCE_DIR}/cmake/Embed.cmake
+  COMMENT "Embedding the character pictures")
+add_library(embedded_pictures STATIC ${embedded_cpp})
 add_subdirectory(game)
 add_subdirectory(app)
 add_subdirectory(tools)
