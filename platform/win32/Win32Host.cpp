@@ -236,7 +236,6 @@ Win32Host::Win32Host(std::string folder) : folder_(std::move(folder)) {
   main.lpfnWndProc = MainProc;
   main.hInstance = instance;
   main.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  main.hIcon = LoadIconW(instance, L"MAINICON");
   main.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   main.lpszClassName = kMainClass;
   if (!RegisterClassW(&main) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
