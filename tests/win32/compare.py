@@ -9,6 +9,8 @@
   compare.py crlf FILE LINES   FILE is LINES lines, each ending with CR LF.
   compare.py same A B [SKIP_A SKIP_B]   the bytes of A from SKIP_A equal
       those of B from SKIP_B, over the shorter length; prints the length.
+  compare.py sound A.wav B.wav BYTES   after the leading silence (0x80) of
+      each 8-bit WAVE file, both hold the same BYTES bytes at least.
 Exit 0 when it holds, 1 when not."""
 import sys
 
@@ -66,8 +68,25 @@ def same(a_path, b_path, skip_a=0, skip_b=0):
     return 0 if n > 0 and differ is None else 1
 
 
+def wave_data(path):
+    data = open(path, "rb").read()
+    at = data.find(b"data")
+    if data[:4] != b"RIFF" or at < 0:
+        raise SystemExit(f"{path}: not a WAVE file")
+    return data[at + 8:]
+
+
+def sound(a_path, b_path, least):
+    a, b = wave_data(a_path).lstrip(b"\x80"), wave_data(b_path).lstrip(b"\x80")
+    n = min(len(a), len(b))
+    differ = next((i for i in range(n) if a[i] != b[i]), None)
+    print(f"after the leading silence: {len(a)} and {len(b)} bytes, {n} compared"
+          + ("" if differ is None else f", first difference at {differ}"))
+    return 0 if n >= int(least) and differ is None else 1
+
+
 if __name__ == "__main__":
-    commands = {"trembled": trembled, "contains": contains, "crlf": crlf, "same": same}
+    commands = {"trembled": trembled, "contains": contains, "crlf": crlf, "same": same, "sound": sound}
     if len(sys.argv) < 2 or sys.argv[1] not in commands:
         sys.exit(__doc__)
     sys.exit(commands[sys.argv[1]](*sys.argv[2:]))
