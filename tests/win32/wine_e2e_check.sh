@@ -10,11 +10,11 @@
 # missing, the error box. Prints the start-up time to the first title frame
 # and the title's idle CPU.
 #
-# usage: wine_e2e_check.sh WINDOWS_DIR LINUX_BUILD_DIR
+# usage: wine_e2e_check.sh WINDOWS_DIR LINUX_BUILD_DIR [SHOTS_DIR]
 #   WINDOWS_DIR: kesto.exe with dat/, cg/ and fonts/ (a build or dist/windows)
 #   LINUX_BUILD_DIR: the Linux build (its kesto and wavemix give the references)
+#   SHOTS_DIR: where the screenshots are left (default WINDOWS_DIR/wine-shots)
 # Exit 0 passed, 1 failed, 77 skipped (a tool is missing).
-# The screenshots are left in WINDOWS_DIR/wine-shots/.
 set -uo pipefail
 
 windows=$(cd "${1:?usage: wine_e2e_check.sh WINDOWS_DIR LINUX_BUILD_DIR}" && pwd)
@@ -45,7 +45,7 @@ cleanup() {
 trap cleanup EXIT
 wine_prefix || fail "the wine prefix could not be made"
 xvfb_start
-shots=$windows/wine-shots
+shots=${3:-$windows/wine-shots}
 mkdir -p "$shots"
 
 game="$work/ミルタス ゲーム"
