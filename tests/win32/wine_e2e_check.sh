@@ -151,6 +151,7 @@ import -window root "$shots/error-box.png"
 xdotool key Return
 wine_window "$title" 10 >/dev/null || fail "the window did not appear after the error box"
 kill -KILL "$gamePid"
+wait "$gamePid" 2>/dev/null
 gamePid=""
 
 echo "PASS: kesto.exe under wine from a Japanese path: window $title $size, title frame as on Linux, play frame and start cue after a click, saved in CR LF and closed with 0, error box without dat/my.dat"
