@@ -191,6 +191,9 @@ class Win32Host final : public Host {
   std::map<UINT_PTR, Win32Timer*> timers_;
   UINT_PTR lastTimer_ = 0;
   int openBoxes_ = 0;
+  // The session is ending: the record is saved as at a close, but no box
+  // may hold up the system's shutdown, so boxes count as confirmed at once.
+  bool endingSession_ = false;
   std::unique_ptr<WaveOut> waveOut_;
   // The procedures of the classes registered through us, by class name.
   std::map<std::wstring, WindowProc> procs_;
@@ -294,6 +297,7 @@ std::unique_ptr<Timer> Win32Host::CreateTimer(std::uint32_t intervalMs, bool ena
 }
 
 void Win32Host::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) {
+  if (endingSession_) return;
   const HWND owner = IsWindowVisible(main_->Handle()) ? main_->Handle() : nullptr;
   UINT style = MB_OK | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL);
   if (icon == BoxIcon::Error) style |= MB_ICONERROR;
@@ -360,9 +364,12 @@ LRESULT Win32Host::MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      // The session ends: the record is saved as at a close; the system ends
-      // the process once this returns.
-      if (wParam && !main_->Closed() && openBoxes_ == 0) main_->Close();
+      // The session ends: the record is saved as at a close, without the
+      // box; the system ends the process once this returns.
+      if (wParam && !main_->Closed() && openBoxes_ == 0) {
+        endingSession_ = true;
+        main_->Close();
+      }
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);

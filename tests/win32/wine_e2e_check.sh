@@ -6,8 +6,8 @@
 # a click starts the game (the status box's pale pink appears) and the start
 # cue's bytes reach wine's wave-out device, captured through ALSA's file
 # output; Alt+F4, the window system's close, brings the save box and, once
-# confirmed, exit code 0 and dat/my.dat in CR LF lines. Then, with dat/my.dat
-# missing, the error box. Prints the start-up time to the first title frame
+# confirmed, exit code 0 and dat/my.dat in CR LF lines. The end of the
+# session saves the record too. Then, with dat/my.dat missing, the error box. Prints the start-up time to the first title frame
 # and the title's idle CPU.
 #
 # usage: wine_e2e_check.sh WINDOWS_DIR LINUX_BUILD_DIR [SHOTS_DIR]
@@ -143,6 +143,19 @@ gamePid=""
 ((code == 0)) || fail "the game ended with exit code $code"
 python3 "$here/compare.py" crlf "$game/dat/my.dat" 5 || fail "dat/my.dat is not five CR LF lines"
 
+# --- The session ends (wineboot --end-session sends WM_QUERYENDSESSION and
+# WM_ENDSESSION): the record is saved, with no box to hold up the shutdown.
+# The end-of-file mark the reader ignores is gone once the game saved.
+printf '\r\n7\r\n1\r\n0\r\n0\r\n\x1a' >"$game/dat/my.dat"
+launch
+wine_window "$title" 20 >/dev/null || fail "no window titled $title appeared for the end of the session"
+timeout 20 wineboot --end-session >/dev/null 2>&1
+python3 "$here/compare.py" crlf "$game/dat/my.dat" 5 || fail "the end of the session did not save dat/my.dat"
+grep -q $'\r\n7\r\n' "$game/dat/my.dat" || fail "the saved record lost its best score"
+kill -KILL "$gamePid" 2>/dev/null
+wait "$gamePid" 2>/dev/null
+gamePid=""
+
 # --- dat/my.dat missing: the error box with the application's title.
 rm "$game/dat/my.dat"
 launch
@@ -154,4 +167,4 @@ kill -KILL "$gamePid"
 wait "$gamePid" 2>/dev/null
 gamePid=""
 
-echo "PASS: kesto.exe under wine from a Japanese path: window $title $size, title frame as on Linux, play frame and start cue after a click, saved in CR LF and closed with 0, error box without dat/my.dat"
+echo "PASS: kesto.exe under wine from a Japanese path: window $title $size, title frame as on Linux, play frame and start cue after a click, saved in CR LF and closed with 0, saved at the end of the session, error box without dat/my.dat"
