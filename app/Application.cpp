@@ -1,11 +1,11 @@
 #include "app/Application.h"
 
 #include <exception>
-#include <filesystem>
 #include <iostream>
 
-#ifdef _WIN32
+#include "mixer/WaveMix.h"
 #include "platform/Files.h"
+#ifdef _WIN32
 #include "platform/win32/Win32Host.h"
 #else
 #include "platform/sdl/SdlHost.h"
@@ -27,32 +27,22 @@ std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<st
   return form;
 }
 
-std::string ProgramFolder() {
-#ifdef _WIN32
-  return platform::ExecutableFolder();
-#endif
-  std::error_code error;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return "./";
-  return exe.parent_path().string() + "/";
-}
-
 int RunWindowed() {
   std::unique_ptr<platform::Host> host;
   try {
 #ifdef _WIN32
-    host = platform::win32::CreateWin32Host(ProgramFolder());
+    host = platform::win32::CreateWin32Host(platform::ExecutableFolder());
 #else
-    host = platform::sdl::CreateSdlHost(ProgramFolder());
+    host = platform::sdl::CreateSdlHost(platform::ExecutableFolder());
 #endif
   } catch (const std::exception& e) {
     std::cerr << "kesto: " << e.what() << '\n';
     return 1;
   }
-  platform::SetCurrent(host.get());
+  mixer::WaveMixSetHost(host.get());
   int code = 1;
   if (std::unique_ptr<game::TForm1> form = CreateForm1(*host)) code = host->Run();
-  platform::SetCurrent(nullptr);
+  mixer::WaveMixSetHost(nullptr);
   return code;
 }
 

@@ -1,5 +1,6 @@
-// File operations whose form differs between systems; each backend's build
-// brings its own implementation.
+// The few file-system services portable code needs beyond the standard
+// library. Each backend's platform defines them (posix/ on Linux and in the
+// browser, win32/ on Windows).
 #pragma once
 
 #include <string>
@@ -7,17 +8,20 @@
 
 namespace platform {
 
-// Replaces the file at `path` with `bytes` so that a crash leaves either the
-// old or the new contents: writes a temporary file beside it, flushes it to
-// the disk and renames it over the old one. Throws IoError with the record's
-// texts ("Cannot create file", "Cannot write file" followed by the quoted
-// path and the system's reason).
+// Replaces the file at `path` with `bytes` so that a reader sees the old file
+// or the new one, never a mix: the bytes go to a temporary file beside it,
+// are flushed to the disk, and the temporary file takes the name. A file
+// that was there keeps its permissions. Throws IoError ("Cannot create file
+// "path". reason" when the temporary file cannot be made, "Cannot write file
+// ..." when writing, flushing or renaming fails); the old file is then left
+// as it was and no temporary file remains.
 void ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
-// True when the file exists and may not be written.
+// True when `path` names an existing file that this process may not write.
 bool IsReadOnlyFile(const std::string& path);
 
-// The folder that holds the running program, ending with a separator.
+// The folder that holds the running program, ending with a separator; "./"
+// when it cannot be found.
 std::string ExecutableFolder();
 
 }  // namespace platform

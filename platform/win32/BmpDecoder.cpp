@@ -18,9 +18,9 @@ std::uint32_t Read32(const std::uint8_t* p) { return Read16(p) | Read16(p + 2) <
 
 // Runs of one index, absolute stretches, line ends, deltas and the end of
 // the bitmap; pixels no code reaches keep index 0.
-DecodedBitmap DecodeRle8(const std::uint8_t* data, std::size_t size, std::size_t at, int width, int height,
+Image DecodeRle8(const std::uint8_t* data, std::size_t size, std::size_t at, int width, int height,
                          const std::vector<std::uint32_t>& palette, const std::string& what) {
-  DecodedBitmap out;
+  Image out;
   out.width = width;
   out.height = height;
   out.pixels.assign(std::size_t(width) * height, palette[0]);
@@ -56,7 +56,7 @@ DecodedBitmap DecodeRle8(const std::uint8_t* data, std::size_t size, std::size_t
 
 }  // namespace
 
-DecodedBitmap DecodeBmp(const void* bytes, std::size_t size, const std::string& what) {
+Image DecodeBmp(const void* bytes, std::size_t size, const std::string& what) {
   const auto* data = static_cast<const std::uint8_t*>(bytes);
   auto fail = [&](const char* why) { Fail(what, why); };
   if (size < 14 + 12 || data[0] != 'B' || data[1] != 'M') fail("not a Windows bitmap");
@@ -108,7 +108,7 @@ DecodedBitmap DecodeBmp(const void* bytes, std::size_t size, const std::string& 
   const std::size_t stride = ((std::size_t(width) * bits + 31) / 32) * 4;
   if (pixelOffset > size || stride * std::size_t(height) > size - pixelOffset) fail("truncated pixel data");
 
-  DecodedBitmap out;
+  Image out;
   out.width = int(width);
   out.height = int(height);
   out.pixels.resize(std::size_t(width) * std::size_t(height));

@@ -4,18 +4,13 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
-#include <vector>
+
+#include "platform/Picture.h"
 
 namespace platform::win32 {
 
-struct DecodedBitmap {
-  int width = 0, height = 0;
-  std::vector<std::uint32_t> pixels;
-};
-
 // Throws platform::IoError naming `what` and the fault.
-DecodedBitmap DecodeBmp(const void* bytes, std::size_t size, const std::string& what);
+Image DecodeBmp(const void* bytes, std::size_t size, const std::string& what);
 
 }  // namespace platform::win32

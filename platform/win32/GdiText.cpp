@@ -26,8 +26,8 @@ class Rasteriser {
     if (!dc_) throw IoError("Cannot create a drawing context: " + SystemMessage(GetLastError()));
   }
 
-  TextCoverage Render(const std::string& utf8, int sizePoints, bool bold, bool italic) {
-    TextCoverage out;
+  TextImage Render(const std::string& utf8, int sizePoints, bool bold, bool italic) {
+    TextImage out;
     SelectObject(dc_, Font(sizePoints, bold, italic));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc_, &metrics);
@@ -90,7 +90,7 @@ class Rasteriser {
 
 }  // namespace
 
-TextCoverage RasteriseText(const std::string& utf8, int sizePoints, bool bold, bool italic) {
+TextImage RasteriseText(const std::string& utf8, int sizePoints, bool bold, bool italic) {
   static Rasteriser rasteriser;
   return rasteriser.Render(utf8, sizePoints, bold, italic);
 }

@@ -4,18 +4,13 @@
 // wide and the font's height high, at 96 pixels per inch.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
+
+#include "platform/Picture.h"
 
 namespace platform::win32 {
 
-struct TextCoverage {
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> coverage;
-};
-
-TextCoverage RasteriseText(const std::string& utf8, int sizePoints, bool bold, bool italic);
+TextImage RasteriseText(const std::string& utf8, int sizePoints, bool bold, bool italic);
 
 // The face's file, relative to the program's folder.
 constexpr const char* kFontFile = "fonts\\ipagp.ttf";

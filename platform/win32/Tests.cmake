@@ -5,9 +5,9 @@ enable_testing()
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-set(tests ${CMAKE_SOURCE_DIR}/tests)
+set(tests ${PROJECT_SOURCE_DIR}/tests)
 # The fixtures' few POSIX calls (mkdtemp, setenv) over the C library's own.
 set(shim -include ${tests}/win32/PosixShim.h)
 
@@ -15,8 +15,8 @@ function(kesto_wine_suite name)
   # With the programs' manifest: the same code page for file names.
   add_executable(${name} ${ARGN} ${KESTO_WIN32_DIR}/console.rc)
   target_compile_options(${name} PRIVATE ${shim})
-  target_link_libraries(${name} PRIVATE game mixer platform GTest::gtest_main)
-  add_test(NAME wine_${name} COMMAND ${name} --gtest_brief=1 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  target_link_libraries(${name} PRIVATE game mixer kesto_headless kesto_win32 GTest::gtest_main)
+  add_test(NAME wine_${name} COMMAND ${name} --gtest_brief=1 WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
   set_tests_properties(wine_${name} PROPERTIES LABELS wine RESOURCE_LOCK wine TIMEOUT 600)
 endfunction()
 
@@ -29,6 +29,6 @@ kesto_wine_suite(mixer_tests
   ${tests}/mixer/ComponentTest.cpp ${tests}/support/CountingNew.cpp)
 kesto_wine_suite(headless_tests ${tests}/headless/HeadlessHostTest.cpp ${tests}/headless/JsonTest.cpp)
 kesto_wine_suite(win32_tests ${tests}/win32/Win32Test.cpp)
-target_compile_definitions(win32_tests PRIVATE KESTO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-                                               KESTO_RLE_DIR="${CMAKE_BINARY_DIR}/pictures-rle8")
+target_compile_definitions(win32_tests PRIVATE KESTO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                                               KESTO_RLE_DIR="${PROJECT_BINARY_DIR}/pictures-rle8")
 add_dependencies(win32_tests embedded_pictures)

@@ -175,6 +175,7 @@ class Win32Host final : public Host {
   std::unique_ptr<MidiPlayer> CreateMidiPlayer() override { return CreateMciMidiPlayer(); }
   void StopSimpleSound() override { PlaySoundW(nullptr, nullptr, 0); }
   std::string ProgramFolder() override { return folder_; }
+  std::string ConfigFolder() override { return folder_; }
 
   void StartTimer(UINT_PTR id, std::uint32_t interval) {
     SetTimer(main_->Handle(), id, std::max<std::uint32_t>(interval, USER_TIMER_MINIMUM), nullptr);
@@ -253,7 +254,6 @@ Win32Host::Win32Host(std::string folder) : folder_(std::move(folder)) {
 }
 
 Win32Host::~Win32Host() {
-  if (HasCurrent() && &Current() == this) SetCurrent(nullptr);
   waveOut_.reset();
   for (auto& [id, timer] : timers_) KillTimer(main_->Handle(), id);
   DestroyWindow(main_->Handle());

@@ -21,7 +21,7 @@ static_assert(mm::kStillPlaying == WAVERR_STILLPLAYING && mm::kUnprepared == WAV
 // One open device: where its notices go and the system's header of each of
 // our prepared blocks.
 struct Device {
-  Host* host = nullptr;
+  MixerHost* host = nullptr;
   WindowHandle window = 0;
   HWAVEOUT wave = nullptr;
   std::map<WaveHeader*, std::unique_ptr<WAVEHDR>> headers;
@@ -42,7 +42,7 @@ WAVEFORMATEX Format(const PcmWaveFormat& f) {
 }
 
 // The device's thread. Only PostMessage-like calls are allowed here, and
-// Host::Post is one.
+// MixerHost::Post is one.
 void CALLBACK Notice(HWAVEOUT wave, UINT message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR) {
   if (message != WOM_DONE) return;
   auto* device = reinterpret_cast<Device*>(instance);
@@ -57,7 +57,7 @@ void CALLBACK Notice(HWAVEOUT wave, UINT message, DWORD_PTR instance, DWORD_PTR 
 
 class Win32WaveOut final : public WaveOut {
  public:
-  explicit Win32WaveOut(Host& host) : host_(host) {}
+  explicit Win32WaveOut(MixerHost& host) : host_(host) {}
   ~Win32WaveOut() override {
     for (auto& [handle, device] : devices_) {
       waveOutReset(device->wave);
@@ -194,13 +194,13 @@ class Win32WaveOut final : public WaveOut {
     return device ? call(device->wave) : mm::kInvalidHandle;
   }
 
-  Host& host_;
+  MixerHost& host_;
   std::mutex mutex_;
   std::map<WaveOutHandle, std::unique_ptr<Device>> devices_;
 };
 
 }  // namespace
 
-std::unique_ptr<WaveOut> CreateWin32WaveOut(Host& host) { return std::make_unique<Win32WaveOut>(host); }
+std::unique_ptr<WaveOut> CreateWin32WaveOut(MixerHost& host) { return std::make_unique<Win32WaveOut>(host); }
 
 }  // namespace platform::win32

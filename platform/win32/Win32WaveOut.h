@@ -2,7 +2,7 @@
 // own from PrepareHeader to UnprepareHeader; the device reports finished
 // blocks to a callback function on its own thread, which marks our block
 // done and posts mm::kWomDone (MM_WOM_DONE) with our block to the window the
-// device was opened for, through Host::Post: on the Windows host that is
+// device was opened for, through MixerHost::Post: on the Windows host that is
 // PostMessageW to the mixer's hidden window.
 #pragma once
 
@@ -12,6 +12,6 @@
 
 namespace platform::win32 {
 
-std::unique_ptr<WaveOut> CreateWin32WaveOut(Host& host);
+std::unique_ptr<WaveOut> CreateWin32WaveOut(MixerHost& host);
 
 }  // namespace platform::win32

@@ -170,6 +170,7 @@ TEST(GdiText, JapaneseTextHasInkInItsCell) {
   EXPECT_GT(inkInKanji, 20);
   EXPECT_NE(styled.coverage, plain.coverage);
   EXPECT_EQ(RasteriseText("", 16, false, false).width, 0);
+  EXPECT_EQ(platform::BackendTextRasterizer().Rasterize(16, false, false, "49秒").coverage, plain.coverage);
 }
 
 void Record(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);

@@ -1,23 +1,18 @@
-// Pictures on plain pixel buffers, on Windows: our own BMP decoder, GDI for
-// the text (IPA P Gothic beside the program), the copies and the compositing
-// shared in form with the other backends, so a frame needs no GDI object and
-// no allocation once its texts have been seen.
+// Pictures on plain pixel buffers: the copies, the boxes and the compositing
+// of text are ours, so a frame needs no surface and no allocation once its
+// texts have been seen. The backend decodes the files and draws the glyphs.
 #include "platform/Picture.h"
 
-#include <windows.h>
-
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "platform/Errors.h"
-#include "platform/win32/BmpDecoder.h"
-#include "platform/win32/GdiText.h"
-#include "platform/win32/Png.h"
-#include "platform/win32/Text.h"
 
 namespace platform {
 namespace {
@@ -25,7 +20,6 @@ namespace {
 // Rendered texts are kept for reuse; past this many the cache starts afresh
 // so a long session cannot grow it without bound.
 constexpr std::size_t kMaxCachedTexts = 4096;
-constexpr int kBold = 1, kItalic = 2;
 
 std::uint32_t Pack(Color c) { return (std::uint32_t(c.r) << 16) | (std::uint32_t(c.g) << 8) | c.b; }
 
@@ -33,21 +27,21 @@ Color Unpack(std::uint32_t p) {
   return Color{std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p)};
 }
 
-using TextImage = win32::TextCoverage;
-
+// The texts drawn so far, by size, style and text.
 class TextCache {
  public:
-  const TextImage& Get(int sizePoints, int style, const std::string& text) {
-    Key key{sizePoints, style, text};
+  const TextImage& Get(int sizePoints, bool bold, bool italic, const std::string& text) {
+    Key key{sizePoints, bold, italic, text};
     auto found = texts_.find(key);
     if (found != texts_.end()) return found->second;
     if (texts_.size() >= kMaxCachedTexts) texts_.clear();
-    TextImage image = win32::RasteriseText(text, sizePoints, style & kBold, style & kItalic);
+    TextImage image;
+    if (!text.empty()) image = BackendTextRasterizer().Rasterize(sizePoints, bold, italic, text);
     return texts_.emplace(std::move(key), std::move(image)).first->second;
   }
 
  private:
-  using Key = std::tuple<int, int, std::string>;
+  using Key = std::tuple<int, bool, bool, std::string>;
   std::map<Key, TextImage> texts_;
 };
 
@@ -56,8 +50,8 @@ TextCache& Texts() {
   return cache;
 }
 
-std::string LoadError(const std::string& path, DWORD error) {
-  return "Cannot open file \"" + path + "\". " + win32::SystemMessage(error);
+std::string LoadError(const std::string& path) {
+  return "Cannot open file \"" + path + "\". " + std::strerror(errno);
 }
 
 }  // namespace
@@ -71,7 +65,7 @@ struct Picture::Impl {
   std::vector<int> columns;            // source column of each column of a copy
   Color font, brush{255, 255, 255}, pen;
   int fontSize = 8;
-  int fontStyle = 0;
+  bool bold = false, italic = false;
 
   void Resize(int w, int h) {
     width = w;
@@ -80,10 +74,11 @@ struct Picture::Impl {
   }
 
   void Load(const void* bytes, std::size_t size, const std::string& what) {
-    win32::DecodedBitmap bitmap = win32::DecodeBmp(bytes, size, what);
-    width = bitmap.width;
-    height = bitmap.height;
-    pixels = std::move(bitmap.pixels);
+    Image image = BackendPictureCodec().DecodeBmp(bytes, size, what);
+    width = image.width;
+    height = image.height;
+    pixels = std::move(image.pixels);
+    for (std::uint32_t& p : pixels) p &= 0xFFFFFF;
     loaded = true;
     ++version;
   }
@@ -108,22 +103,15 @@ int Picture::Height() const { return impl_->height; }
 bool Picture::Loaded() const { return impl_->loaded; }
 
 void Picture::LoadFromFile(const std::string& path) {
-  HANDLE file = CreateFileW(win32::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw IoError(LoadError(path, GetLastError()));
-  std::vector<std::uint8_t> bytes;
-  LARGE_INTEGER size{};
-  DWORD error = 0;
-  if (!GetFileSizeEx(file, &size)) error = GetLastError();
-  else if (size.QuadPart > (1 << 28)) error = ERROR_FILE_TOO_LARGE;
-  if (error == 0) {
-    bytes.resize(std::size_t(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() && (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr) || read != bytes.size()))
-      error = GetLastError() ? GetLastError() : ERROR_HANDLE_EOF;
-  }
-  CloseHandle(file);
-  if (error != 0) throw IoError(LoadError(path, error));
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) throw IoError(LoadError(path));
+  std::vector<char> bytes;
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+  const bool failed = std::ferror(file);
+  std::fclose(file);
+  if (failed) throw IoError(LoadError(path));
   impl_->Load(bytes.data(), bytes.size(), path);
 }
 
@@ -132,7 +120,8 @@ void Picture::LoadFromMemory(const void* bytes, std::size_t size) { impl_->Load(
 void Picture::SetFont(Color color, int sizePoints, bool bold, bool italic) {
   impl_->font = color;
   impl_->fontSize = sizePoints;
-  impl_->fontStyle = (bold ? kBold : 0) | (italic ? kItalic : 0);
+  impl_->bold = bold;
+  impl_->italic = italic;
 }
 
 void Picture::SetBrush(Color color) { impl_->brush = color; }
@@ -174,7 +163,7 @@ void Picture::CopyRect(Rect dest, const Picture& source, Rect sourceRect) {
 
 void Picture::PutText(int x, int y, const std::string& utf8) {
   Impl& d = *impl_;
-  const TextImage& text = Texts().Get(d.fontSize, d.fontStyle, utf8);
+  const TextImage& text = Texts().Get(d.fontSize, d.bold, d.italic, utf8);
   const std::uint32_t bg = Pack(d.brush);
   const int fr = d.font.r, fg = d.font.g, fb = d.font.b;
   const int br = d.brush.r, bgc = d.brush.g, bb = d.brush.b;
@@ -216,11 +205,7 @@ const std::uint32_t* Picture::Pixels() const { return impl_->pixels.data(); }
 std::uint64_t Picture::Version() const { return impl_->version; }
 
 void Picture::SavePng(const std::string& path) const {
-  const std::string png = win32::EncodePng(impl_->pixels.data(), impl_->width, impl_->height);
-  std::FILE* file = _wfopen(win32::Widen(path).c_str(), L"wb");
-  if (!file) throw IoError(path + ": cannot create the file");
-  const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-  if (std::fclose(file) != 0 || !written) throw IoError(path + ": cannot write the file");
+  BackendPictureCodec().WritePng(path, impl_->pixels.data(), impl_->width, impl_->height);
 }
 
 }  // namespace platform
