@@ -5,7 +5,11 @@
 
 #include "mixer/WaveMix.h"
 #include "platform/Files.h"
+#ifdef _WIN32
+#include "platform/win32/Win32Host.h"
+#else
 #include "platform/sdl/SdlHost.h"
+#endif
 
 namespace app {
 
@@ -26,7 +30,11 @@ std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<st
 int RunWindowed() {
   std::unique_ptr<platform::Host> host;
   try {
+#ifdef _WIN32
+    host = platform::win32::CreateWin32Host(platform::ExecutableFolder());
+#else
     host = platform::sdl::CreateSdlHost(platform::ExecutableFolder());
+#endif
   } catch (const std::exception& e) {
     std::cerr << "kesto: " << e.what() << '\n';
     return 1;

@@ -24,7 +24,13 @@
 #include "platform/WavFile.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
+#ifdef _WIN32
+#include "platform/win32/Win32MixerHost.h"
+using SoundCardHost = platform::win32::Win32MixerHost;
+#else
 #include "platform/sdl/SdlMixerHost.h"
+using SoundCardHost = platform::sdl::SdlMixerHost;
+#endif
 
 namespace {
 
@@ -120,13 +126,13 @@ mixer::MixSession* CreateSession(const Options& options) {
 // The host the command runs on: the virtual device in virtual time, or the real one.
 struct Platform {
   std::unique_ptr<platform::headless::HeadlessHost> virtualHost;
-  std::unique_ptr<platform::sdl::SdlMixerHost> realHost;
+  std::unique_ptr<SoundCardHost> realHost;
   platform::headless::VirtualWaveOut* device = nullptr;
 
   explicit Platform(bool real) {
     const std::string folder = platform::ExecutableFolder();
     if (real) {
-      realHost = std::make_unique<platform::sdl::SdlMixerHost>(folder);
+      realHost = std::make_unique<SoundCardHost>(folder);
       mixer::WaveMixSetHost(realHost.get());
     } else {
       virtualHost = std::make_unique<platform::headless::HeadlessHost>(folder);
@@ -370,7 +376,7 @@ int Play(const Options& options) {
   if (options.rest.empty()) throw UsageError("play takes at least one file");
   if (options.channel && (*options.channel < 0 || *options.channel >= mixer::kChannelCount)) throw UsageError("--channel takes 0..7");
   Platform platform(true);
-  platform::sdl::SdlMixerHost& host = *platform.realHost;
+  SoundCardHost& host = *platform.realHost;
   mixer::MixSession* session = CreateSession(options);
   host.RegisterWindowClass("WavemixPlayEnd", CountEnd, nullptr);
   const platform::WindowHandle listener = host.CreateHiddenWindow("WavemixPlayEnd");

@@ -65,7 +65,7 @@ class HeadlessMidiPlayer : public MidiPlayer {
 
   void Play() override {
     if (!open_) return;
-    std::size_t slash = openName_.rfind('/');
+    std::size_t slash = openName_.find_last_of("/\\");
     std::string base = slash == std::string::npos ? openName_ : openName_.substr(slash + 1);
     host_.Trace("{\"music\":" + JsonString(base) + "}");
   }

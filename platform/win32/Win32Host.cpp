@@ -1,0 +1,385 @@
+// The event loop is the system's: GetMessageW/DispatchMessageW, with the
+// timers as WM_TIMER of the main window and the posted messages as real
+// messages of the hidden windows. A MessageBoxW runs the system's own modal
+// loop, which goes on dispatching both, as the game expects; the owner is
+// disabled meanwhile, so presses on the main window do not arrive. After
+// every event the picture's version is checked and the window invalidated
+// when it moved on, so a frame is painted once however many changes it had.
+#include "platform/win32/Win32Host.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+
+#include "platform/MidiPlayer.h"
+#include "platform/Picture.h"
+#include "platform/WaveOut.h"
+#include "platform/win32/MciMidiPlayer.h"
+#include "platform/win32/Text.h"
+#include "platform/win32/Win32WaveOut.h"
+
+namespace platform::win32 {
+namespace {
+
+constexpr const wchar_t* kMainClass = L"KestoMainWindow";
+// A fixed dialog frame: a caption with the close box, no sizing border.
+constexpr DWORD kMainStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kMainExStyle = WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW;
+// The picture area of the main window; presses outside it reach nobody.
+constexpr int kPictureWidth = 400, kPictureHeight = 300;
+
+class Win32Host;
+Win32Host* theHost = nullptr;
+
+class Win32Timer final : public Timer {
+ public:
+  Win32Timer(Win32Host* host, UINT_PTR id, std::uint32_t interval, std::function<void()> onTimer)
+      : host_(host), id_(id), interval_(interval), onTimer_(std::move(onTimer)) {}
+  ~Win32Timer() override;
+  void SetEnabled(bool enabled) override;
+  bool Enabled() const override { return enabled_; }
+  std::uint32_t Interval() const override { return interval_; }
+  void Fire() {
+    if (enabled_ && onTimer_) onTimer_();
+  }
+
+ private:
+  Win32Host* host_;
+  const UINT_PTR id_;
+  const std::uint32_t interval_;
+  bool enabled_ = false;
+  std::function<void()> onTimer_;
+};
+
+class Win32MainWindow final : public MainWindow {
+ public:
+  explicit Win32MainWindow(HWND window) : window_(window) {}
+
+  void SetCaption(const std::string& utf8) override { SetWindowTextW(window_, Widen(utf8).c_str()); }
+
+  // Centred on the work area, as a dialog positioned at the screen's centre.
+  void SetClientSize(int width, int height) override {
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectEx(&frame, kMainStyle, FALSE, kMainExStyle);
+    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const int x = area.left + (area.right - area.left - w) / 2;
+    const int y = area.top + (area.bottom - area.top - h) / 2;
+    SetWindowPos(window_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  void SetPicture(const Picture* picture) override {
+    picture_ = picture;
+    shownVersion_ = ~std::uint64_t(0);
+    Refresh();
+  }
+
+  // Re-entry is refused: while the close query shows its own box, another
+  // close request must not start a second query.
+  void Close() override {
+    if (closed_ || closing_) return;
+    closing_ = true;
+    bool mayClose = true;
+    try {
+      if (onCloseQuery) mayClose = onCloseQuery();
+    } catch (...) {
+      closing_ = false;
+      throw;
+    }
+    closing_ = false;
+    if (!mayClose) return;
+    closed_ = true;
+    ShowWindow(window_, SW_HIDE);
+    PostMessageW(window_, WM_NULL, 0, 0);  // wakes the loop, which sees the close
+  }
+  bool Closed() const override { return closed_; }
+
+  void Refresh() {
+    if (!picture_ || picture_->Version() == shownVersion_) return;
+    shownVersion_ = picture_->Version();
+    InvalidateRect(window_, nullptr, FALSE);
+  }
+
+  void Paint(HDC dc) {
+    RECT client{};
+    GetClientRect(window_, &client);
+    int w = 0, h = 0;
+    if (picture_) {
+      w = picture_->Width();
+      h = picture_->Height();
+      BITMAPINFO info{};
+      info.bmiHeader.biSize = sizeof info.bmiHeader;
+      info.bmiHeader.biWidth = w;
+      info.bmiHeader.biHeight = -h;  // top row first
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 32;
+      info.bmiHeader.biCompression = BI_RGB;
+      StretchDIBits(dc, 0, 0, w, h, 0, 0, w, h, picture_->Pixels(), &info, DIB_RGB_COLORS, SRCCOPY);
+    }
+    // The form's own colour beside and below the picture.
+    HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+    RECT right{std::min<LONG>(w, client.right), 0, client.right, client.bottom};
+    RECT below{0, std::min<LONG>(h, client.bottom), std::min<LONG>(w, client.right), client.bottom};
+    FillRect(dc, &right, face);
+    FillRect(dc, &below, face);
+  }
+
+  void Press(int x, int y, MouseButton button) {
+    const int right = picture_ ? std::min(picture_->Width(), kPictureWidth) : kPictureWidth;
+    const int bottom = picture_ ? std::min(picture_->Height(), kPictureHeight) : kPictureHeight;
+    if (closed_ || x < 0 || y < 0 || x >= right || y >= bottom) return;
+    if (onMouseDown) onMouseDown(x, y, button);
+  }
+
+  void KeyPress(Key key) {
+    if (!closed_ && onKey) onKey(key);
+  }
+
+  HWND Handle() const { return window_; }
+
+ private:
+  HWND window_;
+  const Picture* picture_ = nullptr;
+  std::uint64_t shownVersion_ = ~std::uint64_t(0);
+  bool closed_ = false;
+  bool closing_ = false;
+};
+
+class Win32Host final : public Host {
+ public:
+  explicit Win32Host(std::string folder);
+  ~Win32Host() override;
+
+  std::uint32_t Milliseconds() override { return timeGetTime(); }
+  bool RegisterWindowClass(const std::string& className, WindowProc proc, std::uint32_t* lastError) override;
+  WindowHandle CreateHiddenWindow(const std::string& className) override;
+  void DestroyHiddenWindow(WindowHandle window) override {
+    if (window) DestroyWindow(reinterpret_cast<HWND>(window));
+  }
+  bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    return PostMessageW(reinterpret_cast<HWND>(window), message, wParam, lParam) != 0;
+  }
+  std::unique_ptr<Timer> CreateTimer(std::uint32_t intervalMs, bool enabled, std::function<void()> onTimer) override;
+  MainWindow& Main() override { return *main_; }
+  void ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
+  int Run() override;
+  WaveOut& WaveOutDevice() override {
+    if (!waveOut_) waveOut_ = CreateWin32WaveOut(*this);
+    return *waveOut_;
+  }
+  std::unique_ptr<MidiPlayer> CreateMidiPlayer() override { return CreateMciMidiPlayer(); }
+  void StopSimpleSound() override { PlaySoundW(nullptr, nullptr, 0); }
+  std::string ProgramFolder() override { return folder_; }
+  std::string ConfigFolder() override { return folder_; }
+
+  void StartTimer(UINT_PTR id, std::uint32_t interval) {
+    SetTimer(main_->Handle(), id, std::max<std::uint32_t>(interval, USER_TIMER_MINIMUM), nullptr);
+  }
+  void StopTimer(UINT_PTR id) { KillTimer(main_->Handle(), id); }
+  void ForgetTimer(UINT_PTR id) { timers_.erase(id); }
+
+  LRESULT MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void AfterEvent() { main_->Refresh(); }
+
+ private:
+  std::string folder_;
+  std::unique_ptr<Win32MainWindow> main_;
+  std::map<UINT_PTR, Win32Timer*> timers_;
+  UINT_PTR lastTimer_ = 0;
+  int openBoxes_ = 0;
+  // The session is ending: the record is saved as at a close, but no box
+  // may hold up the system's shutdown, so boxes count as confirmed at once.
+  bool endingSession_ = false;
+  std::unique_ptr<WaveOut> waveOut_;
+  // The procedures of the classes registered through us, by class name.
+  std::map<std::wstring, WindowProc> procs_;
+};
+
+Win32Timer::~Win32Timer() {
+  if (enabled_) host_->StopTimer(id_);
+  host_->ForgetTimer(id_);
+}
+
+void Win32Timer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  if (enabled)
+    host_->StartTimer(id_, interval_);
+  else
+    host_->StopTimer(id_);
+}
+
+LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (theHost) return theHost->MainMessage(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The procedure of every class registered for our callers: their own
+// procedure, kept in the window's user data, gets the posted messages (the
+// multimedia notices and the application's own range); the system's messages
+// go to the default procedure.
+LRESULT CALLBACK HiddenProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto proc = reinterpret_cast<WindowProc>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (proc && (message == MM_WOM_DONE || (message >= WM_USER && message < 0xC000))) {
+    proc(reinterpret_cast<WindowHandle>(window), message, wParam, lParam);
+    if (theHost) theHost->AfterEvent();
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+Win32Host::Win32Host(std::string folder) : folder_(std::move(folder)) {
+  if (folder_.empty() || (folder_.back() != '\\' && folder_.back() != '/')) folder_ += '\\';
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW main{};
+  main.lpfnWndProc = MainProc;
+  main.hInstance = instance;
+  main.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  main.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  main.lpszClassName = kMainClass;
+  if (!RegisterClassW(&main) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw std::runtime_error("Cannot register the window class: " + SystemMessage(GetLastError()));
+  HWND window = CreateWindowExW(kMainExStyle, kMainClass, L"", kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
+                                nullptr, nullptr, instance, nullptr);
+  if (!window) throw std::runtime_error("Cannot create the window: " + SystemMessage(GetLastError()));
+  main_ = std::make_unique<Win32MainWindow>(window);
+  theHost = this;
+  // The finest timer resolution for the 20 ms ticks and the multimedia clock.
+  timeBeginPeriod(1);
+}
+
+Win32Host::~Win32Host() {
+  waveOut_.reset();
+  for (auto& [id, timer] : timers_) KillTimer(main_->Handle(), id);
+  DestroyWindow(main_->Handle());
+  theHost = nullptr;
+  timeEndPeriod(1);
+}
+
+bool Win32Host::RegisterWindowClass(const std::string& className, WindowProc proc, std::uint32_t* lastError) {
+  const std::wstring name = Widen(className);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = HiddenProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+  wc.lpszClassName = name.c_str();
+  if (!RegisterClassW(&wc)) {
+    if (lastError) *lastError = GetLastError();
+    return false;
+  }
+  if (lastError) *lastError = 0;
+  procs_[name] = proc;
+  return true;
+}
+
+WindowHandle Win32Host::CreateHiddenWindow(const std::string& className) {
+  const std::wstring name = Widen(className);
+  const auto found = procs_.find(name);
+  if (found == procs_.end() || !found->second) return 0;
+  HWND window = CreateWindowW(name.c_str(), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr),
+                              nullptr);
+  if (!window) return 0;
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(found->second));
+  return reinterpret_cast<WindowHandle>(window);
+}
+
+std::unique_ptr<Timer> Win32Host::CreateTimer(std::uint32_t intervalMs, bool enabled, std::function<void()> onTimer) {
+  auto timer = std::make_unique<Win32Timer>(this, ++lastTimer_, intervalMs, std::move(onTimer));
+  timers_[lastTimer_] = timer.get();
+  timer->SetEnabled(enabled);
+  return timer;
+}
+
+void Win32Host::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) {
+  if (endingSession_) return;
+  const HWND owner = IsWindowVisible(main_->Handle()) ? main_->Handle() : nullptr;
+  UINT style = MB_OK | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL);
+  if (icon == BoxIcon::Error) style |= MB_ICONERROR;
+  ++openBoxes_;
+  MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);
+  --openBoxes_;
+  main_->Refresh();
+}
+
+int Win32Host::Run() {
+  if (main_->Closed()) return 0;
+  const HWND window = main_->Handle();
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+  UpdateWindow(window);
+  MSG message;
+  while (!main_->Closed()) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
+LRESULT Win32Host::MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!main_ || window != main_->Handle()) return DefWindowProcW(window, message, wParam, lParam);
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      main_->Paint(dc);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers the whole client area
+    case WM_TIMER: {
+      const auto found = timers_.find(wParam);
+      if (found != timers_.end()) found->second->Fire();
+      AfterEvent();
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      const MouseButton button = message == WM_LBUTTONDOWN   ? MouseButton::Left
+                                 : message == WM_RBUTTONDOWN ? MouseButton::Right
+                                                             : MouseButton::Middle;
+      main_->Press(short(LOWORD(lParam)), short(HIWORD(lParam)), button);
+      AfterEvent();
+      return 0;
+    }
+    case WM_KEYDOWN:
+      // The focused push button: Space and Enter press it, once per press.
+      if ((wParam == VK_SPACE || wParam == VK_RETURN) && !(lParam & (1 << 30))) {
+        main_->KeyPress(wParam == VK_SPACE ? Key::Space : Key::Enter);
+        AfterEvent();
+      }
+      return 0;
+    case WM_CLOSE:
+      if (openBoxes_ == 0) main_->Close();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends: the record is saved as at a close, without the
+      // box; the system ends the process once this returns.
+      if (wParam && !main_->Closed() && openBoxes_ == 0) {
+        endingSession_ = true;
+        main_->Close();
+      }
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<Host> CreateWin32Host(const std::string& programFolder) {
+  return std::make_unique<Win32Host>(programFolder);
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,245 @@
+// The Windows backend's own parts, run under wine: the BMP decoder against
+// the pictures the program carries, the record's atomic replace on Unicode
+// paths, GDI text with the shipped face, and the host's real window classes
+// and posted messages.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "assets/Embedded.h"
+#include "platform/Errors.h"
+#include "platform/Files.h"
+#include "platform/Host.h"
+#include "platform/WaveOut.h"
+#include "platform/win32/BmpDecoder.h"
+#include "platform/win32/GdiText.h"
+#include "platform/win32/Text.h"
+#include "platform/win32/Win32Host.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::win32::DecodeBmp;
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Every carried picture, run-length encoded at the build, decodes to the
+// pixels of its uncompressed source file.
+TEST(BmpDecoder, CarriedPicturesDecodeAsTheirSources) {
+  for (const char* name : {"nomal1", "nomal2", "nomal3", "which", "great", "cry", "ending", "lv1", "lv2"}) {
+    SCOPED_TRACE(name);
+    const assets::EmbeddedFile carried = assets::FindPicture(name);
+    ASSERT_GT(carried.size, 0u);
+    ASSERT_EQ(carried.bytes[30], 1) << "not run-length encoded";
+    const std::string source = ReadBytes(fs::path(KESTO_SOURCE_DIR) / "assets/pictures" / (std::string(name) + ".bmp"));
+    const auto expected = DecodeBmp(source.data(), source.size(), name);
+    const auto decoded = DecodeBmp(carried.bytes, carried.size, name);
+    EXPECT_EQ(decoded.width, 400);
+    EXPECT_EQ(decoded.height, 300);
+    EXPECT_TRUE(decoded.pixels == expected.pixels);
+  }
+}
+
+// A 2 x 2 picture at 24 bits, bottom-up: the first stored row is the bottom.
+TEST(BmpDecoder, BottomUpAndTopDownRows) {
+  auto make = [](int height) {
+    std::string b = "BM";
+    auto put = [&](std::uint32_t v, int n) {
+      for (int i = 0; i < n; ++i) b += char(v >> (8 * i));
+    };
+    put(14 + 40 + 16, 4), put(0, 4), put(54, 4);
+    put(40, 4), put(2, 4), put(std::uint32_t(height), 4), put(1, 2), put(24, 2), put(0, 4), put(16, 4);
+    put(0, 16);
+    // Row one: blue, green; row two: red, white (B, G, R order, padded to 8).
+    b += std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00", 8);
+    b += std::string("\x00\x00\xFF\xFF\xFF\xFF\x00\x00", 8);
+    return b;
+  };
+  const std::string up = make(2), down = make(std::uint32_t(-2));
+  const auto a = DecodeBmp(up.data(), up.size(), "up");
+  EXPECT_EQ(a.pixels, (std::vector<std::uint32_t>{0xFF0000, 0xFFFFFF, 0x0000FF, 0x00FF00}));
+  const auto b = DecodeBmp(down.data(), down.size(), "down");
+  EXPECT_EQ(b.pixels, (std::vector<std::uint32_t>{0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF}));
+}
+
+TEST(BmpDecoder, DamagedFilesAreRefusedWithTheirName) {
+  const assets::EmbeddedFile carried = assets::FindPicture("which");
+  const std::string whole(reinterpret_cast<const char*>(carried.bytes), carried.size);
+  std::string badDepth = whole;
+  badDepth[28] = 7;
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"empty", ""},
+      {"not a bitmap", "GIF89a" + std::string(40, '\0')},
+      {"header cut", whole.substr(0, 30)},
+      {"colour table cut", whole.substr(0, 100)},
+      {"runs cut", whole.substr(0, whole.size() / 2)},
+      {"bad depth", badDepth},
+  };
+  for (const auto& c : cases) {
+    try {
+      DecodeBmp(c.bytes.data(), c.bytes.size(), "cg/x.bmp");
+      ADD_FAILURE() << c.what << " was accepted";
+    } catch (const platform::IoError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("cg/x.bmp: ", 0), 0u) << c.what << ": " << e.what();
+    }
+  }
+}
+
+class ScratchFolder : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / fs::path(u8"kesto-記録-テスト");
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(folder_, ignored))
+      fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    fs::remove_all(folder_, ignored);
+  }
+  std::string Utf8(const fs::path& path) const {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+  }
+  fs::path folder_;
+};
+
+TEST_F(ScratchFolder, ReplaceWritesAndReplacesUnderAJapanesePath) {
+  const fs::path record = folder_ / fs::path(u8"my記録.dat");
+  platform::ReplaceFileAtomically(Utf8(record), "first\r\n");
+  EXPECT_EQ(ReadBytes(record), "first\r\n");
+  platform::ReplaceFileAtomically(Utf8(record), "0\r\n12\r\n");
+  EXPECT_EQ(ReadBytes(record), "0\r\n12\r\n");
+  EXPECT_FALSE(fs::exists(fs::path(record).concat(".tmp")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
+}
+
+TEST_F(ScratchFolder, ReadOnlyRecordStaysAndTheErrorNamesIt) {
+  const fs::path record = folder_ / "my.dat";
+  std::ofstream(record, std::ios::binary) << "kept";
+  fs::permissions(record, fs::perms::owner_write, fs::perm_options::remove);
+  EXPECT_TRUE(platform::IsReadOnlyFile(Utf8(record)));
+  try {
+    platform::ReplaceFileAtomically(Utf8(record), "new");
+    ADD_FAILURE() << "a read-only record was replaced";
+  } catch (const platform::IoError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + Utf8(record) + "\". ", 0), 0u) << e.what();
+  }
+  EXPECT_EQ(ReadBytes(record), "kept");
+}
+
+TEST_F(ScratchFolder, MissingFolderFailsWithTheCreateText) {
+  const std::string path = Utf8(folder_ / "gone" / "my.dat");
+  try {
+    platform::ReplaceFileAtomically(path, "x");
+    ADD_FAILURE() << "written into a missing folder";
+  } catch (const platform::IoError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + path + "\". ", 0), 0u) << e.what();
+  }
+}
+
+TEST(ExecutableFolder, EndsWithASeparatorAndHoldsTheProgram) {
+  const std::string folder = platform::ExecutableFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), '\\');
+  EXPECT_TRUE(fs::exists(fs::path(platform::win32::Widen(folder)) / "win32_tests.exe"));
+}
+
+// The shipped face draws the game's texts: Japanese glyphs have ink, the cell
+// is the font's height, bold and italic differ from the plain face.
+TEST(GdiText, JapaneseTextHasInkInItsCell) {
+  using platform::win32::RasteriseText;
+  const auto plain = RasteriseText("49秒", 16, false, false);
+  const auto styled = RasteriseText("49秒", 16, true, true);
+  ASSERT_GT(plain.width, 20);
+  EXPECT_GE(plain.height, 21);  // 16 points at 96 dpi: a 21-pixel em
+  EXPECT_EQ(plain.coverage.size(), std::size_t(plain.width) * plain.height);
+  int inkInKanji = 0;
+  for (int y = 0; y < plain.height; ++y)
+    for (int x = plain.width * 2 / 3; x < plain.width; ++x) inkInKanji += plain.coverage[std::size_t(y) * plain.width + x] > 128;
+  EXPECT_GT(inkInKanji, 20);
+  EXPECT_NE(styled.coverage, plain.coverage);
+  EXPECT_EQ(RasteriseText("", 16, false, false).width, 0);
+  EXPECT_EQ(platform::BackendTextRasterizer().Rasterize(16, false, false, "49秒").coverage, plain.coverage);
+}
+
+void Record(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+struct Received {
+  platform::WindowHandle window = 0;
+  std::uint32_t message = 0;
+  std::uintptr_t wParam = 0;
+  std::intptr_t lParam = 0;
+  int count = 0;
+} received;
+void Record(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  received = {window, message, wParam, lParam, received.count + 1};
+}
+
+void Pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+// The mixer's window class and hidden window are the system's own: a second
+// registration fails with ERROR_CLASS_ALREADY_EXISTS, a posted multimedia
+// notice reaches the procedure through the message loop, a destroyed window
+// takes no more posts.
+TEST(Win32Host, HiddenWindowsAreRealWindows) {
+  auto host = platform::win32::CreateWin32Host("C:\\game\\");
+  std::uint32_t error = 99;
+  ASSERT_TRUE(host->RegisterWindowClass("WavMix32", Record, &error));
+  EXPECT_EQ(error, 0u);
+  EXPECT_FALSE(host->RegisterWindowClass("WavMix32", Record, &error));
+  EXPECT_EQ(error, platform::kErrorClassAlreadyExists);
+  EXPECT_EQ(host->CreateHiddenWindow("NoSuchClass"), 0u);
+
+  const platform::WindowHandle window = host->CreateHiddenWindow("WavMix32");
+  ASSERT_NE(window, 0u);
+  EXPECT_TRUE(IsWindow(reinterpret_cast<HWND>(window)));
+  EXPECT_FALSE(IsWindowVisible(reinterpret_cast<HWND>(window)));
+  received = {};
+  ASSERT_TRUE(host->Post(window, platform::mm::kWomDone, 7, 1234));
+  EXPECT_EQ(received.count, 0);  // posted, not sent
+  Pump();
+  EXPECT_EQ(received.count, 1);
+  EXPECT_EQ(received.window, window);
+  EXPECT_EQ(received.message, platform::mm::kWomDone);
+  EXPECT_EQ(received.wParam, 7u);
+  EXPECT_EQ(received.lParam, 1234);
+
+  host->DestroyHiddenWindow(window);
+  EXPECT_FALSE(host->Post(window, platform::mm::kWomDone, 0, 0));
+  EXPECT_EQ(host->ProgramFolder(), "C:\\game\\");
+  UnregisterClassW(L"WavMix32", GetModuleHandleW(nullptr));
+}
+
+// WM_TIMER timers fire on the loop while enabled, and no more once disabled.
+TEST(Win32Host, TimersFireThroughTheLoop) {
+  auto host = platform::win32::CreateWin32Host("C:\\game\\");
+  int fired = 0;
+  auto timer = host->CreateTimer(20, true, [&] { ++fired; });
+  EXPECT_EQ(timer->Interval(), 20u);
+  const DWORD until = GetTickCount() + 2000;
+  while (fired < 3 && GetTickCount() < until) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    Pump();
+  }
+  EXPECT_GE(fired, 3);
+  timer->SetEnabled(false);
+  const int stopped = fired;
+  Sleep(60);
+  Pump();
+  EXPECT_EQ(fired, stopped);
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# kesto.exe under wine on a private Xvfb, checked as a player would see it:
+# from a game folder whose path holds Japanese characters, a window titled
+# ミルタスチャレンジ with a 400 x 300 client area; its title picture equals
+# the Linux headless title frame (as the title's trembling copy places it);
+# a click starts the game (the status box's pale pink appears) and the start
+# cue's bytes reach wine's wave-out device, captured through ALSA's file
+# output; Alt+F4, the window system's close, brings the save box and, once
+# confirmed, exit code 0 and dat/my.dat in CR LF lines. The end of the
+# session saves the record too. Then, with dat/my.dat missing, the error box. Prints the start-up time to the first title frame
+# and the title's idle CPU.
+#
+# usage: wine_e2e_check.sh WINDOWS_DIR LINUX_BUILD_DIR [SHOTS_DIR]
+#   WINDOWS_DIR: kesto.exe with dat/, cg/ and fonts/ (a build or dist/windows)
+#   LINUX_BUILD_DIR: the Linux build (its kesto and wavemix give the references)
+#   SHOTS_DIR: where the screenshots are left (default WINDOWS_DIR/wine-shots)
+# Exit 0 passed, 1 failed, 77 skipped (a tool is missing).
+set -uo pipefail
+
+windows=$(cd "${1:?usage: wine_e2e_check.sh WINDOWS_DIR LINUX_BUILD_DIR}" && pwd)
+linux=$(cd "${2:?usage: wine_e2e_check.sh WINDOWS_DIR LINUX_BUILD_DIR}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+title="ミルタスチャレンジ"
+appTitle="ミルタスちゃん"
+convert=/usr/bin/convert
+
+source "$here/../e2e/xvfb_lib.sh"
+source "$here/wine_lib.sh"
+
+for tool in wine wineserver Xvfb xdotool xwininfo import identify "$convert" python3; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+for file in "$windows/kesto.exe" "$windows/dat" "$windows/cg" "$windows/fonts/ipagp.ttf" "$linux/kesto" "$linux/wavemix"; do
+  [[ -e $file ]] || { echo "FAIL: $file is missing"; exit 1; }
+done
+
+work=$(mktemp -d "/tmp/kesto-wine.XXXXXX")
+wineHome=""
+cleanup() {
+  [[ -n $gamePid ]] && kill -KILL "$gamePid" 2>/dev/null
+  [[ -n ${WINEPREFIX:-} ]] && wineserver -k 2>/dev/null
+  [[ -n $xvfbPid ]] && kill "$xvfbPid" 2>/dev/null && wait "$xvfbPid" 2>/dev/null
+  rm -rf "$work" "$wineHome"
+}
+trap cleanup EXIT
+wine_prefix || fail "the wine prefix could not be made"
+xvfb_start
+shots=${3:-$windows/wine-shots}
+mkdir -p "$shots"
+
+game="$work/ミルタス ゲーム"
+mkdir -p "$game"
+cp "$windows/kesto.exe" "$game/"
+cp -r "$windows/dat" "$windows/cg" "$windows/fonts" "$game/"
+wineHome=$(wine_audio_to "$work/cues.wav")
+# The prefix's server and services, started ahead as a player's system has
+# them running: the start-up measured below is the game's own.
+wineserver -p 30
+wine cmd /c exit 0 >/dev/null 2>&1
+rel() { python3 -c "import sys; print(f'{float(sys.argv[1]) - float(sys.argv[2]):.2f}')" "$@"; }
+
+# wine_window TITLE SECONDS: the id of the visible window titled TITLE.
+wine_window() {
+  local id
+  for _ in $(seq $(($2 * 20))); do
+    kill -0 "$gamePid" 2>/dev/null || return 1
+    for id in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+      [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$1" ]] && { echo "$id"; return 0; }
+    done
+    sleep 0.05
+  done
+  return 1
+}
+
+launch() {
+  (cd "$game" && HOME=$wineHome exec wine "$game/kesto.exe" >"$work/game.log" 2>&1) &
+  gamePid=$!
+}
+
+# --- Start-up: the window and its first title frame.
+start=$(date +%s.%N)
+launch
+window=$(wine_window "$title" 20) || fail "no window titled $title appeared"
+shown=$(date +%s.%N)
+# The first frame: the picture's many colours instead of an empty client area.
+for _ in $(seq 100); do
+  import -window "$window" "$work/first.png" 2>/dev/null &&
+    (($(identify -format '%k' "$work/first.png") > 50)) && break
+  sleep 0.02
+done
+framed=$(date +%s.%N)
+echo "start-up: window after $(rel "$shown" "$start") s, first title frame after $(rel "$framed" "$start") s"
+
+geometry=$(xwininfo -id "$window")
+size="$(awk '/ Width:/ {print $2}' <<<"$geometry")x$(awk '/ Height:/ {print $2}' <<<"$geometry")"
+[[ $size == 400x300 ]] || fail "the client area is $size, not 400x300"
+
+# --- The title picture against the Linux headless title frame before its
+# first tick; the title trembles, so the shot is one of its trembling copies.
+printf 'shot %s\n' "$work/reference.png" | "$linux/kesto" --headless --seed 1 >/dev/null ||
+  fail "the Linux headless runner gave no title frame"
+import -window "$window" "$shots/title.png" || fail "cannot take a screenshot"
+"$convert" "$work/reference.png" -depth 8 "rgb:$work/reference.rgb"
+"$convert" "$shots/title.png" -depth 8 "rgb:$work/title.rgb"
+python3 "$here/compare.py" trembled "$work/reference.rgb" "$work/title.rgb" ||
+  fail "the title picture differs from the Linux headless title frame (see $shots/title.png)"
+
+# --- Idle CPU on the title, over 3 s, of the game's process.
+ticks() { awk '{print $14 + $15}' "/proc/$gamePid/stat"; }
+before=$(ticks)
+sleep 3
+after=$(ticks)
+echo "idle CPU on the title: $(python3 -c "print(f'{($after - $before) / $(getconf CLK_TCK) / 3 * 100:.1f}')") % of one core"
+
+# --- The start click: the play frame and the start cue on the wave device.
+paleCount() { "$convert" "$1" -crop 80x20+15+15 +repage txt:- | grep -ci 'FFEAFF'; }
+xdotool mousemove --window "$window" 200 150 click 1
+sleep 1.5
+import -window "$window" "$shots/play.png" || fail "cannot take a screenshot"
+pale=$(paleCount "$shots/play.png")
+echo "pale pink in the status area after the click: $pale of 1600"
+((pale >= 400)) || fail "no play frame after the click (see $shots/play.png)"
+# The mixer holds start.wav as `wavemix convert` writes it; playing alone
+# on channel 0, its bytes leave the mixer as they are.
+"$linux/wavemix" convert "$game/dat/start.wav" "$work/start.raw" || fail "wavemix convert failed"
+python3 "$here/compare.py" contains "$work/cues.wav" "$work/start.raw" 200 4000 ||
+  fail "the start cue's bytes are not in wine's wave output"
+
+# --- Close through the window system, confirm the save, exit 0, CR LF.
+xdotool windowfocus "$window" 2>/dev/null
+xdotool key alt+F4
+box=$(wine_window "$appTitle" 10) || fail "no save box titled $appTitle appeared"
+import -window root "$shots/save-box.png"
+xdotool key Return
+for _ in $(seq 100); do
+  kill -0 "$gamePid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$gamePid" 2>/dev/null && fail "the game still runs after the save box"
+wait "$gamePid"
+code=$?
+gamePid=""
+((code == 0)) || fail "the game ended with exit code $code"
+python3 "$here/compare.py" crlf "$game/dat/my.dat" 5 || fail "dat/my.dat is not five CR LF lines"
+
+# --- The session ends (wineboot --end-session sends WM_QUERYENDSESSION and
+# WM_ENDSESSION): the record is saved, with no box to hold up the shutdown.
+# The end-of-file mark the reader ignores is gone once the game saved.
+printf '\r\n7\r\n1\r\n0\r\n0\r\n\x1a' >"$game/dat/my.dat"
+launch
+wine_window "$title" 20 >/dev/null || fail "no window titled $title appeared for the end of the session"
+timeout 20 wineboot --end-session >/dev/null 2>&1
+python3 "$here/compare.py" crlf "$game/dat/my.dat" 5 || fail "the end of the session did not save dat/my.dat"
+grep -q $'\r\n7\r\n' "$game/dat/my.dat" || fail "the saved record lost its best score"
+kill -KILL "$gamePid" 2>/dev/null
+wait "$gamePid" 2>/dev/null
+gamePid=""
+
+# --- dat/my.dat missing: the error box with the application's title.
+rm "$game/dat/my.dat"
+launch
+box=$(wine_window "$appTitle" 20) || fail "no error box titled $appTitle appeared with dat/my.dat missing"
+import -window root "$shots/error-box.png"
+xdotool key Return
+wine_window "$title" 10 >/dev/null || fail "the window did not appear after the error box"
+kill -KILL "$gamePid"
+wait "$gamePid" 2>/dev/null
+gamePid=""
+
+echo "PASS: kesto.exe under wine from a Japanese path: window $title $size, title frame as on Linux, play frame and start cue after a click, saved in CR LF and closed with 0, saved at the end of the session, error box without dat/my.dat"

@@ -1,0 +1,46 @@
+# Shared by the checks that run the Windows build under wine: one wine
+# prefix, made once and kept outside the repository (KESTO_WINEPREFIX, by
+# default /var/cache/kesto/wine-prefix), re-made when missing. Source it,
+# then call wine_prefix. Every wine command runs quietly (WINEDEBUG=-all),
+# without the .NET and HTML engines wine would offer to download.
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# The Japanese face the test boxes are drawn with: wine's dialog fonts are
+# mapped to IPA P Gothic, which wine finds among the system's fonts. Only the
+# test environment needs this; a Windows system has Japanese dialog fonts.
+wine_font_replacements() {
+  local face
+  for face in "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "MS UI Gothic" "Segoe UI"; do
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d IPAPGothic /f >/dev/null 2>&1 || return 1
+  done
+}
+
+# wine_prefix: sets WINEPREFIX and makes the prefix when it is missing or
+# was left half-made (the marker file is written last).
+wine_prefix() {
+  export WINEPREFIX=${KESTO_WINEPREFIX:-/var/cache/kesto/wine-prefix}
+  local marker=$WINEPREFIX/.kesto-ready
+  [[ -e $marker ]] && return 0
+  command -v wine >/dev/null || { echo "wine is not installed"; return 1; }
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  # No display: wineboot shows nothing we need.
+  DISPLAY= wineboot -i >/dev/null 2>&1 || { echo "wineboot failed"; return 1; }
+  DISPLAY= wine_font_replacements || { echo "the font replacements could not be written"; return 1; }
+  wineserver -w
+  date -u +%FT%TZ >"$marker"
+}
+
+# wine_audio_to FILE: makes a HOME whose .asoundrc sends the default ALSA
+# output (wine's wave-out device) into FILE as WAVE; prints the HOME. With
+# no sound card, this is the one device wine's waveOut then reports.
+wine_audio_to() {
+  local file=$1 home
+  home=$(mktemp -d "/tmp/kesto-winehome.XXXXXX")
+  cat >"$home/.asoundrc" <<ASOUND
+pcm.!default { type file; slave.pcm "null"; file "$file"; format "wav" }
+ASOUND
+  echo "$home"
+}
