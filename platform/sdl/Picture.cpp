@@ -4,7 +4,9 @@
 #include "platform/Picture.h"
 
 #include <SDL.h>
+#ifndef __EMSCRIPTEN__
 #include <SDL_image.h>
+#endif
 #include <SDL_ttf.h>
 
 #include <algorithm>
@@ -275,6 +277,10 @@ const std::uint32_t* Picture::Pixels() const { return impl_->pixels.data(); }
 std::uint64_t Picture::Version() const { return impl_->version; }
 
 void Picture::SavePng(const std::string& path) const {
+#ifdef __EMSCRIPTEN__
+  // Shots are the headless runner's; the browser build has no PNG writer.
+  throw IoError(path + ": PNG shots are not built into the web version");
+#else
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
       const_cast<std::uint32_t*>(impl_->pixels.data()), impl_->width, impl_->height, 32, impl_->width * 4,
       SDL_PIXELFORMAT_XRGB8888);
@@ -282,6 +288,7 @@ void Picture::SavePng(const std::string& path) const {
   const int result = IMG_SavePNG(surface, path.c_str());
   SDL_FreeSurface(surface);
   if (result != 0) throw IoError(path + ": " + IMG_GetError());
+#endif
 }
 
 }  // namespace platform
