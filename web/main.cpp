@@ -3,10 +3,10 @@
 // window closes, then the page's "ended" frame. The page's own close control
 // reaches the game as the window's close box. `?seed=N` in the page's address
 // fixes the random numbers as the headless runner's --seed does.
-#include <SDL.h>
 #include <emscripten.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -59,8 +59,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void kesto_web_close() {
 int main() {
   platform::web::PrepareFolder(kFolder);
   // Keys go to the game only while its canvas has the focus, so the page's
-  // boxes and buttons keep theirs.
-  SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
+  // boxes and buttons keep theirs (SDL reads its hints from the environment).
+  setenv("SDL_EMSCRIPTEN_KEYBOARD_ELEMENT", "#canvas", 1);
   int code = 1;
   {
     std::unique_ptr<platform::Host> host;
