@@ -30,6 +30,7 @@ target_link_libraries(web_sdl INTERFACE
 set(sdl ${CMAKE_SOURCE_DIR}/platform/sdl)
 add_library(platform STATIC
   ${CMAKE_SOURCE_DIR}/platform/Host.cpp
+  ${CMAKE_SOURCE_DIR}/platform/Json.cpp
   ${CMAKE_SOURCE_DIR}/platform/WavFile.cpp
   ${CMAKE_SOURCE_DIR}/platform/Profile.cpp
   ${sdl}/Picture.cpp

@@ -48,7 +48,11 @@ EM_ASYNC_JS(void, JsPrepareFolder, (const char* folder), {
       if (again) { again = false; sync(); }
     });
   };
-  FS.trackingDelegate["onMovePath"] = (from, to) => { if (to === record) sync(); };
+  const rename = FS.rename;
+  FS.rename = (from, to) => {
+    rename(from, to);
+    if (FS.lookupPath(to).path === record) sync();
+  };
   sync();
 });
 

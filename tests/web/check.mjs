@@ -20,11 +20,12 @@ import path from 'node:path';
 import zlib from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 
-const [distDir, shotsDir, outDir] = process.argv.slice(2);
+const [distArg, shotsDir, outDir] = process.argv.slice(2);
 if (!outDir) {
   console.error('usage: node check.mjs DIST_DIR SHOTS_DIR OUT_DIR');
   process.exit(2);
 }
+const distDir = path.resolve(distArg);
 const W = 400, H = 300, SEED = 7;
 
 const failures = [];
@@ -52,7 +53,7 @@ const fetched = new Set();
 const server = http.createServer((req, res) => {
   const name = decodeURIComponent(new URL(req.url, 'http://x').pathname).replace(/^\/$/, '/index.html');
   const file = path.join(distDir, path.normalize(name));
-  if (!file.startsWith(path.resolve(distDir)) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+  if (!file.startsWith(distDir + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
     res.writeHead(404).end();
     return;
   }
@@ -87,6 +88,11 @@ try {
   await page.evaluateOnNewDocument(() => {
     const put = CanvasRenderingContext2D.prototype.putImageData;
     window.__frames = { first: null, at: 0, count: 0 };
+    window.__base64 = (bytes) => {
+      let s = '';
+      for (let i = 0; i < bytes.length; i += 0x8000) s += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+      return btoa(s);
+    };
     CanvasRenderingContext2D.prototype.putImageData = function (image, ...rest) {
       if (this.canvas.id === 'canvas' && image.width === 400 && image.height === 300) {
         if (!window.__frames.first) {
@@ -109,12 +115,8 @@ try {
     const b = await canvasBox();
     await page.mouse.click(b.x + (x + 0.5) * b.k, b.y + (y + 0.5) * b.k);
   };
-  const canvasPixels = async () => Buffer.from(await page.evaluate(() => {
-    const data = document.getElementById('canvas').getContext('2d').getImageData(0, 0, 400, 300).data;
-    let s = '';
-    for (let i = 0; i < data.length; i += 0x8000) s += String.fromCharCode(...data.subarray(i, i + 0x8000));
-    return btoa(s);
-  }), 'base64');
+  const canvasPixels = async () => Buffer.from(await page.evaluate(() =>
+    window.__base64(document.getElementById('canvas').getContext('2d').getImageData(0, 0, 400, 300).data)), 'base64');
   const audioState = async () => page.evaluate(() =>
     (Module.SDL2 && Module.SDL2.audioContext && Module.SDL2.audioContext.state) || 'none');
   const visible = async (sel) => page.$eval(sel, (e) => !e.hidden && e.offsetParent !== null);
@@ -124,8 +126,7 @@ try {
   await until('the first frame', () => page.evaluate(() => !!window.__frames.first));
   await until('the game to run', () => page.evaluate(() => document.getElementById('loading').hidden));
   figures.firstFrameMs = Math.round(await page.evaluate(() => window.__frames.at));
-  const first = Buffer.from(await page.evaluate(() => btoa(String.fromCharCode(...window.__frames.first))),
-                            'base64');
+  const first = Buffer.from(await page.evaluate(() => window.__base64(window.__frames.first)), 'base64');
   // The page's first frame follows some title ticks; it must be one the
   // headless runner drew with the same seed.
   let match = -1, fewest = Infinity;
@@ -142,8 +143,9 @@ try {
   check(await page.title() === 'ミルタスチャレンジ', 'the page title is ミルタスチャレンジ');
   const k = (await canvasBox()).k;
   check(Number.isInteger(k) && k >= 1, `the picture is scaled by a whole factor (${k})`);
-  check(await audioState() !== 'running' && await visible('#note'),
-        'before the first click the sound is held back and the note says so');
+  const heldBack = await audioState(), noted = await visible('#note');
+  check(heldBack !== 'running' && noted,
+        `before the first click the sound is held back and the note says so (${heldBack}, note ${noted ? 'shown' : 'hidden'})`);
   await page.screenshot({ path: path.join(outDir, 'title.png') });
 
   // --- The first click starts the game and the sound.
