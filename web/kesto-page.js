@@ -91,6 +91,7 @@
       return confirmed.delete(id);
     },
     running() {
+      performance.mark('kesto-running');
       running = true;
       $('loading').hidden = true;
       $('close').disabled = false;
@@ -128,9 +129,17 @@
     },
   };
 
+  // SDL makes its AudioContext when the game opens the sound device, unless
+  // one is there; making one takes the browser a while, so it is made here,
+  // while the game downloads.
+  const Context = window.AudioContext || window.webkitAudioContext;
   const progress = $('progress');
   window.Module = {
     canvas,
+    SDL2: Context ? { audioContext: new Context() } : {},
+    onRuntimeInitialized() {
+      performance.mark('kesto-runtime');
+    },
     setStatus(text) {
       // "Downloading data... (done/total)" while the package loads.
       const m = /\((\d+(?:\.\d+)?)\/(\d+)\)/.exec(text || '');
