@@ -1,11 +1,10 @@
 #include "app/Application.h"
 
-#include <unistd.h>
-
 #include <exception>
-#include <filesystem>
 #include <iostream>
 
+#include "mixer/WaveMix.h"
+#include "platform/Files.h"
 #include "platform/sdl/SdlHost.h"
 
 namespace app {
@@ -24,25 +23,18 @@ std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<st
   return form;
 }
 
-std::string ProgramFolder() {
-  std::error_code error;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return "./";
-  return exe.parent_path().string() + "/";
-}
-
 int RunWindowed() {
   std::unique_ptr<platform::Host> host;
   try {
-    host = platform::sdl::CreateSdlHost(ProgramFolder());
+    host = platform::sdl::CreateSdlHost(platform::ExecutableFolder());
   } catch (const std::exception& e) {
     std::cerr << "kesto: " << e.what() << '\n';
     return 1;
   }
-  platform::SetCurrent(host.get());
+  mixer::WaveMixSetHost(host.get());
   int code = 1;
   if (std::unique_ptr<game::TForm1> form = CreateForm1(*host)) code = host->Run();
-  platform::SetCurrent(nullptr);
+  mixer::WaveMixSetHost(nullptr);
   return code;
 }
 

@@ -24,9 +24,6 @@ using FormFactory = std::function<std::unique_ptr<game::TForm1>(platform::Host&)
 std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<std::uint32_t> seed = std::nullopt,
                                           const FormFactory& make = {});
 
-// The folder that holds the running program, ending with '/'.
-std::string ProgramFolder();
-
 // The game in a real window; returns the exit code.
 int RunWindowed();
 

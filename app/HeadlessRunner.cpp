@@ -1,5 +1,6 @@
 #include "app/HeadlessRunner.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <fstream>
@@ -9,10 +10,15 @@
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 #include "app/Application.h"
+#include "game/Layout.h"
+#include "mixer/WaveMix.h"
+#include "platform/Files.h"
 #include "platform/Json.h"
 #include "platform/Picture.h"
+#include "platform/ScriptLines.h"
 #include "platform/WavFile.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
@@ -44,13 +50,6 @@ std::int64_t Integer(const std::string& text, std::int64_t low, std::int64_t hig
   return *value;
 }
 
-std::vector<std::string> Words(const std::string& line) {
-  std::istringstream stream(line);
-  std::vector<std::string> words;
-  for (std::string word; stream >> word;) words.push_back(word);
-  return words;
-}
-
 void ExpectArguments(const std::vector<std::string>& words, std::size_t least, std::size_t most) {
   const std::size_t given = words.size() - 1;
   if (given < least || given > most) {
@@ -69,8 +68,9 @@ std::string StateJson(const game::TForm1& form) {
        << ",\"missCount\":" << s.saved.missCount << ",\"leftFirst\":" << s.leftFirst
        << ",\"rightFirst\":" << s.rightFirst << ",\"leftSecond\":" << s.leftSecond
        << ",\"rightSecond\":" << s.rightSecond << ",\"level\":" << s.level << ",\"timeLeft\":" << s.timeLeft
-       << ",\"frameCount\":" << s.frameCount << ",\"phase\":" << s.phase << ",\"chosenSide\":" << s.chosenSide
-       << ",\"gameOver\":" << flag(s.gameOver) << ",\"timer1\":" << flag(form.Timer1->Enabled())
+       << ",\"frameCount\":" << s.frameCount << ",\"phase\":" << s.phase
+       << ",\"chosenSide\":" << std::int32_t(s.chosenSide) << ",\"gameOver\":" << flag(s.gameOver)
+       << ",\"timer1\":" << flag(form.Timer1->Enabled())
        << ",\"timer2\":" << flag(form.Timer2->Enabled()) << ",\"timer3\":" << flag(form.Timer3->Enabled()) << "}";
   return json.str();
 }
@@ -78,12 +78,13 @@ std::string StateJson(const game::TForm1& form) {
 // The visible 400 x 300 of cg; a picture of another size shows from the
 // top-left corner on white.
 void Shot(const platform::Picture& cg, const std::string& path) {
-  if (cg.Width() == 400 && cg.Height() == 300) {
+  using game::kPictureHeight, game::kPictureWidth;
+  if (cg.Width() == kPictureWidth && cg.Height() == kPictureHeight) {
     cg.SavePng(path);
     return;
   }
-  platform::Picture visible(400, 300);
-  const int w = std::min(cg.Width(), 400), h = std::min(cg.Height(), 300);
+  platform::Picture visible(kPictureWidth, kPictureHeight);
+  const int w = std::min(cg.Width(), kPictureWidth), h = std::min(cg.Height(), kPictureHeight);
   visible.CopyRect(platform::Rect{0, 0, w, h}, cg, platform::Rect{0, 0, w, h});
   visible.SavePng(path);
 }
@@ -117,52 +118,75 @@ Options ParseArguments(const std::vector<std::string>& args) {
   return options;
 }
 
-// Runs one command; true when the window has closed.
-bool Execute(const std::vector<std::string>& words, HeadlessHost& host, game::TForm1& form, std::ostream& out) {
-  const std::string& command = words[0];
-  if (command == "tick") {
-    ExpectArguments(words, 0, 1);
-    const std::int64_t ticks = words.size() == 2 ? Integer(words[1], 0, 100'000'000, "tick count") : 1;
-    host.AdvanceMs(std::uint64_t(ticks) * 20);
-  } else if (command == "click") {
-    ExpectArguments(words, 2, 3);
-    const int x = int(Integer(words[1], 0, 399, "X"));
-    const int y = int(Integer(words[2], 0, 299, "Y"));
-    platform::MouseButton button = platform::MouseButton::Left;
-    if (words.size() == 4) {
-      if (words[3] == "right") {
-        button = platform::MouseButton::Right;
-      } else if (words[3] == "middle") {
-        button = platform::MouseButton::Middle;
-      } else if (words[3] != "left") {
-        throw ScriptError("bad button '" + words[3] + "' (expected left, right or middle)");
-      }
+// What a command works on.
+struct Run {
+  HeadlessHost& host;
+  game::TForm1& form;
+  std::ostream& out;
+};
+
+void Tick(Run& run, const std::vector<std::string>& words) {
+  const std::int64_t ticks = words.size() == 2 ? Integer(words[1], 0, 100'000'000, "tick count") : 1;
+  run.host.AdvanceMs(std::uint64_t(ticks) * 20);
+}
+
+void Click(Run& run, const std::vector<std::string>& words) {
+  const int x = int(Integer(words[1], 0, 399, "X"));
+  const int y = int(Integer(words[2], 0, 299, "Y"));
+  platform::MouseButton button = platform::MouseButton::Left;
+  if (words.size() == 4) {
+    if (words[3] == "right") {
+      button = platform::MouseButton::Right;
+    } else if (words[3] == "middle") {
+      button = platform::MouseButton::Middle;
+    } else if (words[3] != "left") {
+      throw ScriptError("bad button '" + words[3] + "' (expected left, right or middle)");
     }
-    host.Press(x, y, button);
-  } else if (command == "key") {
-    ExpectArguments(words, 1, 1);
-    if (words[1] != "space" && words[1] != "enter") {
-      throw ScriptError("bad key '" + words[1] + "' (expected space or enter)");
-    }
-    host.KeyPress(words[1] == "space" ? platform::Key::Space : platform::Key::Enter);
-  } else if (command == "close") {
-    ExpectArguments(words, 0, 0);
-    host.Main().Close();
-    host.DispatchPosted();
-  } else if (command == "state") {
-    ExpectArguments(words, 0, 0);
-    out << StateJson(form) << '\n' << std::flush;
-  } else if (command == "shot") {
-    ExpectArguments(words, 1, 1);
-    try {
-      Shot(form.cg, words[1]);
-    } catch (const std::exception& e) {
-      throw ScriptError(std::string("cannot write the picture: ") + e.what());
-    }
-  } else {
-    throw ScriptError("unknown command '" + command + "'");
   }
-  return host.Main().Closed();
+  run.host.Press(x, y, button);
+}
+
+void KeyCommand(Run& run, const std::vector<std::string>& words) {
+  if (words[1] != "space" && words[1] != "enter") {
+    throw ScriptError("bad key '" + words[1] + "' (expected space or enter)");
+  }
+  run.host.KeyPress(words[1] == "space" ? platform::Key::Space : platform::Key::Enter);
+}
+
+void Close(Run& run, const std::vector<std::string>&) {
+  run.host.Main().Close();
+  run.host.DispatchPosted();
+}
+
+void State(Run& run, const std::vector<std::string>&) { run.out << StateJson(run.form) << '\n' << std::flush; }
+
+void ShotCommand(Run& run, const std::vector<std::string>& words) {
+  try {
+    Shot(run.form.cg, words[1]);
+  } catch (const std::exception& e) {
+    throw ScriptError(std::string("cannot write the picture: ") + e.what());
+  }
+}
+
+struct Command {
+  std::string_view name;
+  std::size_t leastArguments, mostArguments;
+  void (*run)(Run&, const std::vector<std::string>& words);
+};
+
+constexpr Command kCommands[] = {
+    {"tick", 0, 1, Tick},   {"click", 2, 3, Click}, {"key", 1, 1, KeyCommand},
+    {"close", 0, 0, Close}, {"state", 0, 0, State}, {"shot", 1, 1, ShotCommand},
+};
+
+// Runs one command; true when the window has closed.
+bool Execute(const std::vector<std::string>& words, Run& run) {
+  const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [&](const Command& c) { return c.name == words[0]; });
+  if (command == std::end(kCommands)) throw ScriptError("unknown command '" + words[0] + "'");
+  ExpectArguments(words, command->leastArguments, command->mostArguments);
+  command->run(run, words);
+  return run.host.Main().Closed();
 }
 
 }  // namespace
@@ -185,7 +209,7 @@ int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ost
   }
   std::istream& script = options.script ? static_cast<std::istream&>(file) : in;
 
-  HeadlessHost host(options.folder ? *options.folder : ProgramFolder());
+  HeadlessHost host(options.folder ? *options.folder : platform::ExecutableFolder());
   host.SetTraceSink([&out](const std::string& line) { out << line << '\n' << std::flush; });
   // The device keeps what it played only when asked to, silences included,
   // so that a byte's place in the file is its instant of virtual time.
@@ -204,29 +228,27 @@ int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ost
     }
     return 0;
   };
-  platform::SetCurrent(&host);
-  struct Uncurrent {
-    ~Uncurrent() { platform::SetCurrent(nullptr); }
-  } uncurrent;
+  mixer::WaveMixSetHost(&host);
+  struct Detach {
+    ~Detach() { mixer::WaveMixSetHost(nullptr); }
+  } detach;
 
   std::unique_ptr<game::TForm1> form = CreateForm1(host, options.seed);
   if (!form) {
     host.Trace("{\"exit\":1}");
     return 1;
   }
-  std::string line;
-  for (int number = 1; std::getline(script, line); ++number) {
-    const std::vector<std::string> words = Words(line);
-    if (words.empty() || words[0][0] == '#') continue;
+  Run run{host, *form, out};
+  for (platform::ScriptLines lines(script); lines.Next();) {
     try {
-      if (Execute(words, host, *form, out)) {
+      if (Execute(lines.Words(), run)) {
         form.reset();
         const int code = writeAudio();
         host.Trace("{\"exit\":" + std::to_string(code) + "}");
         return code;
       }
     } catch (const ScriptError& e) {
-      err << "kesto: script line " << number << ": " << e.what() << '\n';
+      err << "kesto: script line " << lines.Number() << ": " << e.what() << '\n';
       return 2;
     }
   }

@@ -4,7 +4,9 @@
 #   emcmake cmake -S . -B build-web -DKESTO_PLATFORM=web -DKESTO_WEB_LIBS=PREFIX
 #                 -DKESTO_WEB_FONT=SUBSET.ttf
 # PREFIX holds SDL2, SDL2_ttf, HarfBuzz and FreeType built for WebAssembly
-# (web/build-libs).
+# (web/build-libs). The portable layers (kesto_core, mixer, game) are the
+# desktop's own targets; the backend's are made here from the SDL backend's
+# sources.
 if(NOT EMSCRIPTEN)
   message(FATAL_ERROR "KESTO_PLATFORM=web needs Emscripten's toolchain (emcmake cmake ...)")
 endif()
@@ -15,8 +17,13 @@ if(NOT EXISTS "${KESTO_WEB_LIBS}/lib/libSDL2.a")
   message(FATAL_ERROR "KESTO_WEB_LIBS=${KESTO_WEB_LIBS} has no lib/libSDL2.a (run web/build-libs)")
 endif()
 
-add_compile_options(-Os)
-include_directories(${CMAKE_SOURCE_DIR})
+target_compile_options(kesto_options INTERFACE -Os)
+# No desktop SDL from pkg-config: the backend targets below replace it.
+set(KESTO_SDL OFF)
+add_subdirectory(platform)
+add_subdirectory(mixer)
+add_subdirectory(assets)
+add_subdirectory(game)
 
 add_library(web_sdl INTERFACE)
 target_include_directories(web_sdl INTERFACE ${KESTO_WEB_LIBS}/include/SDL2)
@@ -26,23 +33,19 @@ target_link_libraries(web_sdl INTERFACE
   ${KESTO_WEB_LIBS}/lib/libfreetype.a
   ${KESTO_WEB_LIBS}/lib/libSDL2.a)
 
+set(p ${PROJECT_SOURCE_DIR}/platform)
+# The services the portable code calls (files, picture codec, text), linked
+# into the program directly as on the desktop.
+add_library(kesto_web_services OBJECT ${p}/posix/Files.cpp ${p}/sdl/SdlPicture.cpp ${p}/sdl/Fonts.cpp)
+target_link_libraries(kesto_web_services PRIVATE kesto_core web_sdl)
 # The SDL backend without FluidSynth; the page plays the music.
-set(sdl ${CMAKE_SOURCE_DIR}/platform/sdl)
-add_library(platform STATIC
-  ${CMAKE_SOURCE_DIR}/platform/Host.cpp
-  ${CMAKE_SOURCE_DIR}/platform/Json.cpp
-  ${CMAKE_SOURCE_DIR}/platform/WavFile.cpp
-  ${CMAKE_SOURCE_DIR}/platform/Profile.cpp
-  ${sdl}/Picture.cpp
-  ${sdl}/SdlHost.cpp
-  ${sdl}/SdlMessageBox.cpp
-  ${sdl}/SdlPictureView.cpp
-  ${sdl}/SdlWaveOut.cpp
-  ${CMAKE_SOURCE_DIR}/platform/web/WebPage.cpp
-  ${CMAKE_SOURCE_DIR}/platform/web/WebMusic.cpp)
-target_link_libraries(platform PRIVATE web_sdl)
+add_library(kesto_web_sdl STATIC
+  ${p}/sdl/SdlWaveOut.cpp
+  ${p}/sdl/SdlHost.cpp
+  ${p}/sdl/SdlMessageBox.cpp
+  ${p}/sdl/SdlPictureView.cpp
+  ${p}/web/WebPage.cpp
+  ${p}/web/WebMusic.cpp)
+target_link_libraries(kesto_web_sdl PUBLIC kesto_core PRIVATE web_sdl)
 
-add_subdirectory(mixer)
-add_subdirectory(assets)
-add_subdirectory(game)
 add_subdirectory(web)

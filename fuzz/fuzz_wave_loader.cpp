@@ -18,7 +18,7 @@ mixer::MixSession* SessionFor(std::uint8_t selector) {
   if (!host) {
     setenv("WAVEMIX_INI", "/nonexistent/WAVEMIX.INI", 1);
     host = std::make_unique<platform::headless::HeadlessHost>("/tmp");
-    platform::SetCurrent(host.get());
+    mixer::WaveMixSetHost(host.get());
   }
   const int wanted = selector & 7;
   if (wanted != current) {

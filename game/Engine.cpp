@@ -1,16 +1,21 @@
 #include "game/Engine.h"
 
-#include "game/Unit1.h"
+#include <cstdint>
 
 namespace game {
+
+namespace {
+// A single number lies in 2L .. 2L + kNumberChoices - 1.
+constexpr std::int32_t kNumberChoices = 10;
+}  // namespace
 
 void DrawQuestion(GameState& s, Random& random) {
   const std::int32_t L = s.level;
   switch (KindOf(L)) {
     case QuestionKind::Numbers:
-      s.leftFirst = random.R(10) + 2 * L;
-      s.rightFirst = random.R(10) + 2 * L;
-      while (s.leftFirst == s.rightFirst) s.leftFirst = random.R(10) + 2 * L;
+      s.leftFirst = random.R(kNumberChoices) + 2 * L;
+      s.rightFirst = random.R(kNumberChoices) + 2 * L;
+      while (s.leftFirst == s.rightFirst) s.leftFirst = random.R(kNumberChoices) + 2 * L;
       break;
     case QuestionKind::Sums:
       s.leftFirst = random.R(L) + 1;
@@ -37,59 +42,44 @@ std::int32_t LevelAfterMiss(std::int32_t level) {
 }
 
 Face StepPhase(GameState& s) {
-  const std::int32_t p = s.phase;
-  if (p >= 0 && p <= 4) {
-    s.phase += 1;
-    return Face::Nomal2;
+  for (const PhaseStep& step : kPhaseTable) {
+    if (!step.phases.Contains(s.phase)) continue;
+    switch (step.end) {
+      case PhaseEnd::Next:
+        s.phase += 1;
+        break;
+      case PhaseEnd::Stay:
+        break;
+      case PhaseEnd::RaiseLevel:
+        s.phase = phases::kNewQuestion;
+        s.level += 1;
+        if (StartsQuestionKind(s.level)) s.phase = phases::kLevelUp;
+        break;
+      case PhaseEnd::LowerLevel:
+        s.phase = phases::kNewQuestion;
+        s.level = LevelAfterMiss(s.level);
+        break;
+      case PhaseEnd::Restart:
+        s.phase = phases::kNewQuestion;
+        break;
+    }
+    return EvenFrame(s) ? step.even : step.odd;
   }
-  if (p >= 5 && p <= 9) {
-    s.phase += 1;
-    return Face::Nomal3;
-  }
-  if (p >= 10 && p <= 15) {
-    s.phase += 1;
-    return Face::Which;
-  }
-  if (p == 16) return Face::Nomal1;
-  if (p >= 100 && p <= 106) {
-    s.phase += 1;
-    return Face::Great;
-  }
-  if (p == 107) {
-    s.phase = 0;
-    s.level += 1;
-    if (s.level == 6 || s.level == 12) s.phase = 300;
-    return Face::None;
-  }
-  if (p >= 200 && p <= 206) {
-    s.phase += 1;
-    return Face::Cry;
-  }
-  if (p == 207) {
-    s.phase = 0;
-    s.level = LevelAfterMiss(s.level);
-    return Face::None;
-  }
-  if (p >= 300 && p <= 309) {
-    s.phase += 1;
-    return s.frameCount % 2 == 0 ? Face::Lv1 : Face::Lv2;
-  }
-  if (p == 310) s.phase = 0;
   return Face::None;
 }
 
 TickResult AdvanceTick(GameState& s, Random& random) {
   TickResult result;
   s.frameCount += 1;
-  if (s.frameCount > 99) s.frameCount = 0;
+  if (s.frameCount > kLastFrameCount) s.frameCount = 0;
   if (s.timeLeft > 0) {
     result.playing = true;
-    if (s.phase == 0) {
+    if (s.phase == phases::kNewQuestion) {
       DrawQuestion(s, random);
-      s.chosenSide = 0;
+      s.chosenSide = Side::None;
     }
     result.face = StepPhase(s);
-    result.levelUp = s.phase == 300;
+    result.levelUp = s.phase == phases::kLevelUp;
     return result;
   }
   result.timeUp = !s.gameOver;
@@ -106,51 +96,6 @@ bool CountDown(GameState& s) {
   if (s.gameOver) return false;
   s.timeLeft -= 1;
   return true;
-}
-
-const platform::Picture* TForm1::FacePicture(Face face) const {
-  switch (face) {
-    case Face::Nomal1:
-      return &nomal1;
-    case Face::Nomal2:
-      return &nomal2;
-    case Face::Nomal3:
-      return &nomal3;
-    case Face::Which:
-      return &which;
-    case Face::Great:
-      return &great;
-    case Face::Cry:
-      return &cry;
-    case Face::Lv1:
-      return &lv1;
-    case Face::Lv2:
-      return &lv2;
-    case Face::None:
-      break;
-  }
-  return nullptr;
-}
-
-void TForm1::Timer1Timer() {
-  const TickResult tick = AdvanceTick(GameState, random);
-  if (tick.playing) {
-    if (const platform::Picture* face = FacePicture(tick.face)) CopyWhole(bak, *face);
-    if (tick.levelUp) CueSound0("lv.wav");
-    RenderPlayFrame();
-    return;
-  }
-  if (tick.timeUp) {
-    CueMusic("rei.mid");
-    CueSound0("katan.wav");
-  }
-  RenderGameOverFrame(tick.newBest);
-}
-
-void TForm1::Timer2Timer() { RenderTitleFrame(); }
-
-void TForm1::Timer3Timer() {
-  if (CountDown(GameState)) CueSound0("time.wav");
 }
 
 }  // namespace game

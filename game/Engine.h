@@ -7,18 +7,17 @@
 #include <cstdint>
 
 #include "game/GameState.h"
+#include "game/Phases.h"
 
 namespace game {
-
-// The character picture a phase step copies into bak.
-enum class Face { None, Nomal1, Nomal2, Nomal3, Which, Great, Cry, Lv1, Lv2 };
 
 // A new question for the current level: afterwards the left and right
 // values differ.
 void DrawQuestion(GameState& state, Random& random);
 
-// One step of the phase table: moves phase on (and the level at 107 and
-// 207) and returns the picture for this tick, Face::None to keep bak as it is.
+// One step of the phase table: moves phase on (and the level where a
+// reaction ends) and returns the picture for this tick, Face::None to keep
+// bak as it is.
 Face StepPhase(GameState& state);
 
 // The level after a miss: halved, rounded down, at least 1.

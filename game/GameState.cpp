@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "game/Phases.h"
+
 namespace game {
 
 void Random::Seed(std::uint32_t seed) { generator_.seed(seed); }
@@ -19,12 +21,14 @@ std::int32_t Random::R(std::int32_t n) {
 }
 
 QuestionKind KindOf(std::int32_t level) {
-  if (level < 6) return QuestionKind::Numbers;
-  if (level < 12) return QuestionKind::Sums;
+  if (level < kSumsFromLevel) return QuestionKind::Numbers;
+  if (level < kDifferencesFromLevel) return QuestionKind::Sums;
   return QuestionKind::Differences;
 }
 
-std::int32_t DisplayedLevel(const GameState& state) { return state.level / 6 + 1; }
+bool StartsQuestionKind(std::int32_t level) { return level == kSumsFromLevel || level == kDifferencesFromLevel; }
+
+std::int32_t DisplayedLevel(const GameState& state) { return state.level / kLevelsPerDisplayedLevel + 1; }
 
 namespace {
 std::int64_t SideValue(std::int32_t level, std::int32_t first, std::int32_t second) {
@@ -46,6 +50,22 @@ std::int64_t LeftValue(const GameState& state) {
 
 std::int64_t RightValue(const GameState& state) {
   return SideValue(state.level, state.rightFirst, state.rightSecond);
+}
+
+void SetStartUpValues(GameState& state) {
+  state.level = 1;
+  state.timeLeft = kStartUpTimeLeft;
+  state.saved.fixedOne = 1;
+  state.saved.goodCount = 0;
+  state.saved.missCount = 0;
+}
+
+void BeginGame(GameState& state) {
+  state.timeLeft = kGameSeconds;
+  state.gameOver = false;
+  state.phase = phases::kNewQuestion;
+  state.saved.goodCount = 0;
+  state.level = 0;
 }
 
 }  // namespace game

@@ -1,65 +1,52 @@
 #include "game/Input.h"
 
-#include "game/Unit1.h"
+#include <cstdint>
+
+#include "game/Layout.h"
+#include "game/Phases.h"
 
 namespace game {
 
-bool InRestartPlace(int x, int y) { return x >= 0 && x <= 56 && y >= 219 && y <= 253; }
+namespace {
+// The game-over screen's places stand one above the other at the left edge.
+constexpr int kPlacesRight = 56;
+}  // namespace
 
-bool InEndPlace(int x, int y) { return x >= 0 && x <= 56 && y >= 264 && y <= 294; }
+bool InRestartPlace(int x, int y) { return x >= 0 && x <= kPlacesRight && y >= 219 && y <= 253; }
 
-bool AcceptsAnswer(const GameState& s) { return s.phase >= 5 && s.phase <= 99 && s.timeLeft > 0; }
+bool InEndPlace(int x, int y) { return x >= 0 && x <= kPlacesRight && y >= 264 && y <= 294; }
+
+bool AcceptsAnswer(const GameState& s) { return phases::kAsking.Contains(s.phase) && s.timeLeft > 0; }
 
 bool Answer(GameState& s, int x) {
-  s.chosenSide = x > 200 ? 2 : 1;
+  s.chosenSide = x > kPictureWidth / 2 ? Side::Right : Side::Left;
   const std::int64_t left = LeftValue(s), right = RightValue(s);
-  const bool correct = s.chosenSide == 2 ? right > left : left > right;
+  const bool correct = s.chosenSide == Side::Right ? right > left : left > right;
   if (correct) {
-    s.phase = 100;
+    s.phase = phases::kRight;
     s.saved.goodCount += 1;
   } else {
-    s.phase = 200;
+    s.phase = phases::kWrong;
     s.saved.missCount += 1;
     s.timeLeft -= 1;
   }
   return correct;
 }
 
-void TForm1::cgMouseDown(int x, int y, platform::MouseButton) {
-  if (!Timer1->Enabled() && !GameState.gameOver) {
-    Timer1->SetEnabled(true);
-    Timer3->SetEnabled(true);
-    Timer2->SetEnabled(false);
-    GameState.timeLeft = 50;
-    GameState.gameOver = false;
-    GameState.phase = 0;
-    CueSound0("1.wav");
-    CueSound0("start.wav");
-    CueMusic("T_ssix05.mid");
-    GameState.saved.goodCount = 0;
-    GameState.level = 0;
-    return;
+PressResult Press(GameState& s, bool engineRunning, int x, int y) {
+  if (!engineRunning && !s.gameOver) {
+    BeginGame(s);
+    return PressResult::Start;
   }
-  if (GameState.gameOver) {
+  if (s.gameOver) {
     if (InRestartPlace(x, y)) {
-      GameState.timeLeft = 50;
-      GameState.gameOver = false;
-      Timer1->SetEnabled(false);
-      Timer3->SetEnabled(false);
-      Timer2->SetEnabled(true);
-      CueSound0("1.wav");
-      CueSound1("yatta.wav");
-      GameState.saved.goodCount = 0;
-      GameState.level = 0;
-      GameState.phase = 0;
-      LoadStartPicture();
-    } else if (InEndPlace(x, y)) {
-      host_.Main().Close();
+      BeginGame(s);
+      return PressResult::Restart;
     }
-    return;
+    return InEndPlace(x, y) ? PressResult::End : PressResult::Ignored;
   }
-  if (!AcceptsAnswer(GameState)) return;
-  CueSound0(Answer(GameState, x) ? "good.wav" : "gya1.wav");
+  if (!AcceptsAnswer(s)) return PressResult::Ignored;
+  return Answer(s, x) ? PressResult::Right : PressResult::Wrong;
 }
 
 }  // namespace game

@@ -1,18 +1,13 @@
 #include "game/Record.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "game/Unit1.h"
 #include "platform/Errors.h"
-#include "platform/Host.h"
+#include "platform/Files.h"
 
 namespace game {
 namespace {
@@ -42,24 +37,6 @@ std::string ReadAll(const std::string& path) {
 }
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-// Writes all of `bytes`, retrying after short writes.
-bool WriteFully(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(std::size_t(n));
-  }
-  return true;
-}
-
-std::string Folder(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
-}
 
 }  // namespace
 
@@ -136,38 +113,9 @@ std::string FormatRecord(const tmy& saved) {
 }
 
 void WriteRecord(const std::string& path, const tmy& saved) {
-  const std::string text = FormatRecord(saved);
-
   // A read-only record stays as it is, as it would if it were rewritten in place.
-  struct stat old {};
-  const bool exists = ::stat(path.c_str(), &old) == 0;
-  if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) Fail("Cannot create file", path, errno);
-
-  const std::string temp = path + ".tmp";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) Fail("Cannot create file", path, errno);
-  int error = 0;
-  if (exists && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
-  if (!WriteFully(fd, text) || ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temp.c_str());
-    Fail("Cannot write file", path, error);
-  }
-  // Make the rename itself durable; the record is already in place either way.
-  const int dir = ::open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-}
-
-void TForm1::LoadRecord() { ReadRecord(host_.ProgramFolder() + "/dat/my.dat", GameState.saved); }
-
-void TForm1::SaveRecord() {
-  WriteRecord(host_.ProgramFolder() + "/dat/my.dat", GameState.saved);
-  host_.ShowMessageBox(kApplicationTitle, "どきゅん！！", platform::BoxIcon::None);
+  if (platform::IsReadOnlyFile(path)) Fail("Cannot create file", path, EACCES);
+  platform::ReplaceFileAtomically(path, FormatRecord(saved));
 }
 
 }  // namespace game

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "game/Unit1.h"
+#include "game/Phases.h"
 
 namespace game {
 namespace {
@@ -10,7 +10,8 @@ namespace {
 using platform::Picture;
 using platform::Rect;
 
-constexpr Rect kWhole{0, 0, 400, 300};
+// Each trembling coordinate moves by R(kTremble): 0 to 4 pixels.
+constexpr std::int32_t kTremble = 5;
 
 void Append(std::string& out, std::int64_t value) {
   char digits[24];
@@ -18,22 +19,32 @@ void Append(std::string& out, std::int64_t value) {
   out.append(digits, result.ptr);
 }
 
+// The text sizes of an expression before an answer and once its side is
+// chosen: single numbers are larger than sums and differences. The side not
+// chosen is shown at kOtherSideSize.
+struct ExpressionSizes {
+  int base, chosen;
+};
+constexpr ExpressionSizes kNumberSizes{48, 60};
+constexpr ExpressionSizes kSumSizes{30, 40};
+constexpr int kOtherSideSize = 30;
+
 // The style of one expression: base, then the highlight of the chosen side.
-void ExpressionStyle(Picture& bak, const GameState& s, int side) {
-  const bool small = s.level < 6;
-  const bool even = s.frameCount % 2 == 0;
+void ExpressionStyle(Picture& bak, const GameState& s, Side side) {
+  const ExpressionSizes& sizes = KindOf(s.level) == QuestionKind::Numbers ? kNumberSizes : kSumSizes;
+  const bool even = EvenFrame(s);
   platform::Color font = colours::grey, brush = colours::white;
-  int size = small ? 48 : 30;
-  if (s.chosenSide == side && s.phase < 200) {
-    size = small ? 60 : 40;
+  int size = sizes.base;
+  if (s.chosenSide == side && !AnsweredWrong(s.phase)) {
+    size = sizes.chosen;
     brush = even ? colours::yellow : colours::lightYellow;
     font = even ? colours::pink : colours::white;
   } else if (s.chosenSide == side) {
-    size = small ? 60 : 40;
+    size = sizes.chosen;
     brush = even ? colours::violet : colours::purple;
     font = even ? colours::red : colours::black;
-  } else if (s.chosenSide != 0) {
-    size = 30;
+  } else if (s.chosenSide != Side::None) {
+    size = kOtherSideSize;
   }
   bak.SetFont(font, size, true, true);
   bak.SetBrush(brush);
@@ -50,30 +61,32 @@ void FormatExpression(std::string& out, std::int32_t first, std::int32_t second,
   Append(out, second);
 }
 
+void CopyWhole(Picture& dest, const Picture& source) { dest.CopyRect(kWholePicture, source, kWholePicture); }
+
 void TremblingCopy(Picture& dest, const Picture& source, Random& random) {
   Rect to;
-  to.left = -random.R(5);
-  to.top = -random.R(5);
-  to.right = 400 + random.R(5);
-  to.bottom = 300 + random.R(5);
-  dest.CopyRect(to, source, kWhole);
+  to.left = -random.R(kTremble);
+  to.top = -random.R(kTremble);
+  to.right = kPictureWidth + random.R(kTremble);
+  to.bottom = kPictureHeight + random.R(kTremble);
+  dest.CopyRect(to, source, kWholePicture);
 }
 
 Renderer::Renderer() { text_.reserve(64); }
 
-void Renderer::Expression(const GameState& s, Random& random, Picture& bak, int side) {
+void Renderer::Expression(const GameState& s, Random& random, Picture& bak, Side side) {
   ExpressionStyle(bak, s, side);
-  const bool left = side == 1;
-  if (s.phase < (left ? 4 : 9) || s.phase > 299) return;
+  const bool left = side == Side::Left;
+  if (!(left ? phases::kLeftText : phases::kRightText).Contains(s.phase)) return;
   FormatExpression(text_, left ? s.leftFirst : s.rightFirst, left ? s.leftSecond : s.rightSecond, s.level);
-  const int x = (left ? 30 : 280) - random.R(5);
-  const int y = 150 - random.R(5);
+  const int x = (left ? 30 : 280) - random.R(kTremble);
+  const int y = 150 - random.R(kTremble);
   bak.PutText(x, y, text_);
 }
 
 void Renderer::PlayFrame(const GameState& s, Random& random, Picture& bak, Picture& cg) {
-  Expression(s, random, bak, 1);
-  Expression(s, random, bak, 2);
+  Expression(s, random, bak, Side::Left);
+  Expression(s, random, bak, Side::Right);
   TremblingCopy(bak, bak, random);
 
   bak.SetPen(colours::pink);
@@ -94,18 +107,18 @@ void Renderer::PlayFrame(const GameState& s, Random& random, Picture& bak, Pictu
   Append(text_, s.saved.goodCount);
   bak.PutText(282, 15, text_);
 
-  cg.CopyRect(kWhole, bak, kWhole);
+  CopyWhole(cg, bak);
 }
 
 void Renderer::GameOverFrame(const GameState& s, bool newBest, Random& random, const Picture& ending, Picture& bak,
                              Picture& cg) {
-  bak.CopyRect(kWhole, ending, kWhole);
+  CopyWhole(bak, ending);
   TremblingCopy(cg, bak, random);
 
   // Offsets are added here, in drawing order x then y.
   auto draw = [&](int x, int y) {
-    x += random.R(5);
-    y += random.R(5);
+    x += random.R(kTremble);
+    y += random.R(kTremble);
     cg.PutText(x, y, text_);
   };
   cg.SetFont(colours::grey, 28, true, true);
@@ -121,20 +134,12 @@ void Renderer::GameOverFrame(const GameState& s, bool newBest, Random& random, c
   text_ += ')';
   draw(270, 210);
   if (newBest) {
-    cg.SetFont(s.frameCount % 2 == 0 ? colours::hotPink : colours::orchid, 20, true, true);
+    cg.SetFont(EvenFrame(s) ? colours::hotPink : colours::orchid, 20, true, true);
     text_ = "HI-SCORE!!";
     draw(230, 235);
   }
 }
 
 void Renderer::TitleFrame(Random& random, const Picture& bak, Picture& cg) { TremblingCopy(cg, bak, random); }
-
-void TForm1::RenderPlayFrame() { renderer_.PlayFrame(GameState, random, bak, cg); }
-
-void TForm1::RenderGameOverFrame(bool newBest) {
-  renderer_.GameOverFrame(GameState, newBest, random, ending, bak, cg);
-}
-
-void TForm1::RenderTitleFrame() { renderer_.TitleFrame(random, bak, cg); }
 
 }  // namespace game

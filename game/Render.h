@@ -7,9 +7,13 @@
 #include <string>
 
 #include "game/GameState.h"
+#include "game/Layout.h"
 #include "platform/Picture.h"
 
 namespace game {
+
+// The whole picture, from (0,0) to (400,300).
+inline constexpr platform::Rect kWholePicture{0, 0, kPictureWidth, kPictureHeight};
 
 namespace colours {
 constexpr platform::Color grey{128, 128, 128};
@@ -29,6 +33,9 @@ constexpr platform::Color orchid{255, 81, 255};
 
 // An expression as shown: "7" below level 6, "7+3" up to 11, "7-3" from 12.
 void FormatExpression(std::string& out, std::int32_t first, std::int32_t second, std::int32_t level);
+
+// Copies the whole 400 x 300 of `source` onto the same rectangle of `dest`.
+void CopyWhole(platform::Picture& dest, const platform::Picture& source);
 
 // Stretches the whole 400 x 300 of `source` onto `dest` enlarged by r on each
 // side, with a fresh r = R(5) for left, top, right and bottom in that order.
@@ -51,9 +58,9 @@ class Renderer {
   void TitleFrame(Random& random, const platform::Picture& bak, platform::Picture& cg);
 
  private:
-  // One side's expression (1 left, 2 right): its style, then its text from
-  // the tick it first shows until the reaction ends.
-  void Expression(const GameState& state, Random& random, platform::Picture& bak, int side);
+  // One side's expression: its style, then its text from the tick it first
+  // shows until the reaction ends.
+  void Expression(const GameState& state, Random& random, platform::Picture& bak, Side side);
 
   std::string text_;
 };

@@ -1,12 +1,27 @@
+// TForm1: its components and its handlers. The handlers are thin: the rules
+// of the game are in the pure modules (GameState, Engine, Input, Render,
+// Record, Cues), and a handler carries out what they report with the window's
+// components, its timers, the mixer, the music and the host.
 #include "game/Unit1.h"
 
 #include <chrono>
 
 #include "assets/Embedded.h"
+#include "game/Input.h"
+#include "game/Record.h"
 #include "platform/Errors.h"
+#include "platform/Json.h"
 
 namespace game {
 namespace {
+
+// The timers' intervals, in milliseconds: Timer1 and Timer2 tick every 20 ms,
+// Timer3 counts the seconds.
+constexpr std::uint32_t kTickMs = 20;
+constexpr std::uint32_t kSecondMs = 1000;
+
+// The click that every button press and the close give.
+constexpr char kClickWave[] = "1.wav";
 
 void LoadEmbedded(platform::Picture& picture, const char* name) {
   const assets::EmbeddedFile file = assets::FindPicture(name);
@@ -23,11 +38,6 @@ std::uint32_t TimeOfDaySeed() {
 
 }  // namespace
 
-void CopyWhole(platform::Picture& dest, const platform::Picture& source) {
-  constexpr platform::Rect whole{0, 0, 400, 300};
-  dest.CopyRect(whole, source, whole);
-}
-
 TForm1::TForm1(platform::Host& host) : host_(host) {
   LoadEmbedded(nomal1, "nomal1");
   LoadEmbedded(nomal2, "nomal2");
@@ -42,13 +52,13 @@ TForm1::TForm1(platform::Host& host) : host_(host) {
   WaveMix1 = std::make_unique<mixer::TWaveMix>(nullptr);
   WaveMix1->SetActivated(true);
   WaveMix1->SetChannels(3);
-  Timer1 = host.CreateTimer(20, false, [this] { Guarded([this] { Timer1Timer(); }); });
-  Timer2 = host.CreateTimer(20, true, [this] { Guarded([this] { Timer2Timer(); }); });
-  Timer3 = host.CreateTimer(1000, false, [this] { Guarded([this] { Timer3Timer(); }); });
+  Timer1 = host.CreateTimer(kTickMs, false, [this] { Guarded([this] { Timer1Timer(); }); });
+  Timer2 = host.CreateTimer(kTickMs, true, [this] { Guarded([this] { Timer2Timer(); }); });
+  Timer3 = host.CreateTimer(kSecondMs, false, [this] { Guarded([this] { Timer3Timer(); }); });
 
   platform::MainWindow& window = host.Main();
   window.SetCaption(kFormCaption);
-  window.SetClientSize(401, 301);
+  window.SetClientSize(kLaidOutClientWidth, kLaidOutClientHeight);
   window.SetPicture(&cg);
   window.onMouseDown = [this](int x, int y, platform::MouseButton button) {
     Guarded([&] { cgMouseDown(x, y, button); });
@@ -78,22 +88,20 @@ void TForm1::ReportError(const char* text) noexcept {
   }
 }
 
+// The handlers.
+
 void TForm1::FormCreate() {
   PrepareCues();
   random.Seed(fixedSeed_ ? *fixedSeed_ : TimeOfDaySeed());
   LoadRecord();
   LoadStartPicture();
-  GameState.level = 1;
-  GameState.timeLeft = 60;
-  GameState.saved.fixedOne = 1;
-  GameState.saved.goodCount = 0;
-  GameState.saved.missCount = 0;
-  host_.Main().SetClientSize(400, 300);
+  SetStartUpValues(GameState);
+  host_.Main().SetClientSize(kPictureWidth, kPictureHeight);
   CueMusic("kuvol.mid");
 }
 
 void TForm1::FormClose() {
-  CueSound0("1.wav");
+  CueSound0(kClickWave);
   SaveRecord();
 }
 
@@ -101,10 +109,181 @@ void TForm1::FormDestroy() { ReleaseCues(); }
 
 void TForm1::Button2Click() { GameState.saved.hiScore = 0; }
 
+void TForm1::Timer1Timer() {
+  const TickResult tick = AdvanceTick(GameState, random);
+  if (tick.playing) {
+    if (const platform::Picture* face = FacePicture(tick.face)) CopyWhole(bak, *face);
+    if (tick.levelUp) CueSound0("lv.wav");
+    RenderPlayFrame();
+    return;
+  }
+  if (tick.timeUp) {
+    CueMusic("rei.mid");
+    CueSound0("katan.wav");
+  }
+  RenderGameOverFrame(tick.newBest);
+}
+
+void TForm1::Timer2Timer() { RenderTitleFrame(); }
+
+void TForm1::Timer3Timer() {
+  if (CountDown(GameState)) CueSound0("time.wav");
+}
+
+void TForm1::cgMouseDown(int x, int y, platform::MouseButton) {
+  switch (Press(GameState, Timer1->Enabled(), x, y)) {
+    case PressResult::Start:
+      Timer1->SetEnabled(true);
+      Timer3->SetEnabled(true);
+      Timer2->SetEnabled(false);
+      CueSound0(kClickWave);
+      CueSound0("start.wav");
+      CueMusic("T_ssix05.mid");
+      break;
+    case PressResult::Restart:
+      Timer1->SetEnabled(false);
+      Timer3->SetEnabled(false);
+      Timer2->SetEnabled(true);
+      CueSound0(kClickWave);
+      CueSound1("yatta.wav");
+      LoadStartPicture();
+      break;
+    case PressResult::End:
+      host_.Main().Close();
+      break;
+    case PressResult::Right:
+      CueSound0("good.wav");
+      break;
+    case PressResult::Wrong:
+      CueSound0("gya1.wav");
+      break;
+    case PressResult::Ignored:
+      break;
+  }
+}
+
+// Pictures and frames.
+
 void TForm1::LoadStartPicture() {
   const std::string path = host_.ProgramFolder() + "/cg/start.bmp";
   cg.LoadFromFile(path);
   bak.LoadFromFile(path);
+}
+
+const platform::Picture* TForm1::FacePicture(Face face) const {
+  switch (face) {
+    case Face::Nomal1:
+      return &nomal1;
+    case Face::Nomal2:
+      return &nomal2;
+    case Face::Nomal3:
+      return &nomal3;
+    case Face::Which:
+      return &which;
+    case Face::Great:
+      return &great;
+    case Face::Cry:
+      return &cry;
+    case Face::Lv1:
+      return &lv1;
+    case Face::Lv2:
+      return &lv2;
+    case Face::None:
+      break;
+  }
+  return nullptr;
+}
+
+void TForm1::RenderPlayFrame() { renderer_.PlayFrame(GameState, random, bak, cg); }
+
+void TForm1::RenderGameOverFrame(bool newBest) {
+  renderer_.GameOverFrame(GameState, newBest, random, ending, bak, cg);
+}
+
+void TForm1::RenderTitleFrame() { renderer_.TitleFrame(random, bak, cg); }
+
+// The record.
+
+std::string TForm1::RecordPath() const { return DatPath("my.dat"); }
+
+void TForm1::LoadRecord() { ReadRecord(RecordPath(), GameState.saved); }
+
+void TForm1::SaveRecord() {
+  WriteRecord(RecordPath(), GameState.saved);
+  host_.ShowMessageBox(kApplicationTitle, "どきゅん！！", platform::BoxIcon::None);
+}
+
+// The cues: sound effects through the mixer component, music through the
+// media player. Every cue returns at once and swallows every failure; each
+// also writes its call to the headless trace.
+
+void TForm1::TraceCue(const char* operation, const std::string& name) noexcept {
+  try {
+    host_.Trace(std::string("{\"cue\":\"") + operation + "\",\"name\":" + platform::JsonString(name) + "}");
+  } catch (...) {
+    // A cue never fails its caller.
+  }
+}
+
+std::string TForm1::DatPath(const std::string& name) const { return host_.ProgramFolder() + "/dat/" + name; }
+
+void TForm1::CueSound0(const std::string& name) noexcept {
+  TraceCue("CueSound0", name);
+  try {
+    CueSound(*WaveMix1, 0, wave0, DatPath(name), earlierWaves_);
+  } catch (...) {
+  }
+}
+
+void TForm1::CueSound1(const std::string& name) noexcept {
+  TraceCue("CueSound1", name);
+  try {
+    CueSound(*WaveMix1, 1, wave1, DatPath(name), earlierWaves_);
+  } catch (...) {
+  }
+}
+
+void TForm1::CueMusic(const std::string& name) noexcept {
+  if (name.empty()) return;
+  TraceCue("CueMusic", name);
+  try {
+    mid_p->SetFileName(DatPath(name));
+    mid_p->Open();
+    mid_p->Play();
+  } catch (...) {
+    // Missing file, bad file or no synthesiser: silence, the game goes on.
+  }
+}
+
+void TForm1::PrepareCues() noexcept {
+  try {
+    wave0 = WaveMix1->LoadWave(DatPath(kClickWave).c_str());
+    wave1 = WaveMix1->LoadWave(DatPath(kClickWave).c_str());
+  } catch (...) {
+  }
+}
+
+void TForm1::ReleaseCues() noexcept {
+  try {
+    WaveMix1->FreeWave(wave1);
+    wave1 = nullptr;
+    WaveMix1->FreeWave(wave0);
+    wave0 = nullptr;
+  } catch (...) {
+  }
+  // Whatever the block above left (a slot that was never filled stops it
+  // early) and the earlier waves are released too, so nothing outlives the
+  // window.
+  try {
+    if (wave0) WaveMix1->FreeWave(wave0);
+  } catch (...) {
+  }
+  wave0 = wave1 = nullptr;
+  earlierWaves_.ReleaseAll(*WaveMix1);
+}
+
+std::size_t TForm1::CueWavesLoaded() const {
+  return (wave0 ? 1 : 0) + (wave1 ? 1 : 0) + earlierWaves_.Count();
 }
 
 }  // namespace game

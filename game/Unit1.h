@@ -1,6 +1,6 @@
-// The game window Form1: its components, its handlers and the operations the
-// other parts of the game give bodies to (Engine, Input, Record, Render and
-// Cues each define their share of TForm1's members).
+// The game window Form1: its components and its handlers, all defined in
+// Unit1.cpp. The game's rules live in modules that know nothing of the
+// window: GameState, Engine, Input, Render, Record and Cues.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,8 @@
 #include "game/Cues.h"
 #include "game/Engine.h"
 #include "game/GameState.h"
+#include "game/Layout.h"
+#include "game/Phases.h"
 #include "game/Render.h"
 #include "platform/Host.h"
 #include "platform/MidiPlayer.h"
@@ -66,17 +68,17 @@ class TForm1 {
   void cgMouseDown(int x, int y, platform::MouseButton button);
 
   // Components, in creation order.
-  platform::Picture cg{400, 300};
-  platform::Picture bak{53, 57};
-  platform::Picture nomal1{33, 33};
-  platform::Picture nomal2{33, 33};
-  platform::Picture nomal3{33, 33};
-  platform::Picture which{33, 33};
-  platform::Picture great{33, 33};
-  platform::Picture cry{33, 33};
-  platform::Picture ending{33, 33};
-  platform::Picture lv1{33, 33};
-  platform::Picture lv2{33, 33};
+  platform::Picture cg{kPictureWidth, kPictureHeight};
+  platform::Picture bak{kBakControlWidth, kBakControlHeight};
+  platform::Picture nomal1{kStoredPictureControlSize, kStoredPictureControlSize};
+  platform::Picture nomal2{kStoredPictureControlSize, kStoredPictureControlSize};
+  platform::Picture nomal3{kStoredPictureControlSize, kStoredPictureControlSize};
+  platform::Picture which{kStoredPictureControlSize, kStoredPictureControlSize};
+  platform::Picture great{kStoredPictureControlSize, kStoredPictureControlSize};
+  platform::Picture cry{kStoredPictureControlSize, kStoredPictureControlSize};
+  platform::Picture ending{kStoredPictureControlSize, kStoredPictureControlSize};
+  platform::Picture lv1{kStoredPictureControlSize, kStoredPictureControlSize};
+  platform::Picture lv2{kStoredPictureControlSize, kStoredPictureControlSize};
   std::unique_ptr<platform::MidiPlayer> mid_p;
   // Activated = true, then Channels = 3 (channels 0 and 1), as it is created.
   std::unique_ptr<mixer::TWaveMix> WaveMix1;
@@ -112,6 +114,8 @@ class TForm1 {
   // The program folder + "/dat/" + name.
   std::string DatPath(const std::string& name) const;
 
+  // DatPath("my.dat").
+  std::string RecordPath() const;
   // Fills GameState.saved from dat/my.dat; throws platform::IoError.
   void LoadRecord();
   // Writes GameState.saved to dat/my.dat, then shows "どきゅん！！";
@@ -133,8 +137,5 @@ class TForm1 {
   mixer::MixWave* wave1 = nullptr;
   EarlierWaves earlierWaves_;
 };
-
-// Copies the whole 400 x 300 of `source` onto the same rectangle of `dest`.
-void CopyWhole(platform::Picture& dest, const platform::Picture& source);
 
 }  // namespace game

@@ -14,7 +14,7 @@ MixPlayRequest* freeRequests = nullptr;
 bool IsClosed(const MixSession* s, int channel) { return s->channel[channel] == ClosedChannel(); }
 
 void CheckChannelNumber(std::int32_t channel) {
-  if (channel < 0 || channel > 7) throw EWaveMixError("Invalid channel number");
+  if (channel < 0 || channel >= kChannelCount) throw EWaveMixError("Invalid channel number");
 }
 
 // Drops the queue of an open channel into the pool; the count of requests
@@ -83,7 +83,7 @@ void DropHeldOf(MixSession* s, const MixWave* wave) {
   s->pendingPlays = keptTail;
 }
 
-std::int32_t SaturatedSum(std::int64_t value) { return std::int32_t(std::min<std::int64_t>(value, kNever)); }
+std::int32_t SaturatedSum(std::int64_t value) { return std::int32_t(std::min<std::int64_t>(value, kNeverPosition)); }
 
 }  // namespace
 
@@ -116,7 +116,7 @@ void WaveMixOpenChannels(MixSession* hMixSession, std::int32_t channelOrCount, s
   MixSession* s = CheckSession(hMixSession);
   if (mode > 2) throw EWaveMixError("Invalid Flags");
   if (mode == CHANNELS_ONE) CheckChannelNumber(channelOrCount);
-  if (mode == CHANNELS_FIRST && (channelOrCount > 8 || channelOrCount < 1))
+  if (mode == CHANNELS_FIRST && (channelOrCount > kChannelCount || channelOrCount < 1))
     throw EWaveMixError("Invalid number of channels");
   switch (mode) {
     case CHANNELS_ONE:
@@ -124,7 +124,7 @@ void WaveMixOpenChannels(MixSession* hMixSession, std::int32_t channelOrCount, s
       OpenChannel(s, channelOrCount);
       return;
     case CHANNELS_ALL:
-      for (int i = 7; i >= 0; --i)
+      for (int i = kChannelCount - 1; i >= 0; --i)
         if (IsClosed(s, i)) OpenChannel(s, i);
       return;
     case CHANNELS_FIRST:
@@ -138,7 +138,7 @@ void WaveMixOpenChannels(MixSession* hMixSession, std::int32_t channelOrCount, s
 
 void WaveMixClearChannel(MixSession* hMixSession, std::int32_t channel, std::uint32_t flags) {
   MixSession* s = CheckSession(hMixSession);
-  int first = 0, last = 7;
+  int first = 0, last = kChannelCount - 1;
   if (!(flags & CLEAR_ALL)) {
     CheckChannelNumber(channel);
     if (IsClosed(s, channel)) throw EWaveMixError("The specified channel was not open");
@@ -157,7 +157,7 @@ void WaveMixShutChannels(MixSession* hMixSession, std::int32_t channel, std::uin
   MixSession* s = CheckSession(hMixSession);
   WaveMixClearChannel(s, channel, flags | CLEAR_NOREMIX);
   const int first = (flags & CLEAR_ALL) ? 0 : channel;
-  const int last = (flags & CLEAR_ALL) ? 7 : channel;
+  const int last = (flags & CLEAR_ALL) ? kChannelCount - 1 : channel;
   for (int i = first; i <= last; ++i) {
     if (IsClosed(s, i)) continue;
     s->channel[i] = ClosedChannel();
@@ -175,7 +175,7 @@ void WaveMixPlay(MixPlayParams* params) {
   std::int32_t ch = params->channel;
   if (params->flags & PLAY_ANYCHANNEL) {
     int candidate = 0;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < kChannelCount; ++i) {
       if (IsClosed(s, i)) continue;
       if (!IsClosed(s, candidate) && s->channel[candidate] == nullptr) break;
       if (i != candidate && s->channelStamp[i] < s->channelStamp[candidate]) candidate = i;
@@ -229,8 +229,8 @@ void WaveMixPlay(MixPlayParams* params) {
       q->start = (flags & PLAY_FROMNOW) ? now : s->mixPosition;
       if (s->mixPosition > q->start) remix = true;
     }
-    if (q->params.loops == 0xFFFF || q->start == kNever) {
-      q->end = kNever;
+    if (q->params.loops == kLoopForever || q->start == kNeverPosition) {
+      q->end = kNeverPosition;
     } else {
       q->end = SaturatedSum((std::int64_t{q->params.loops} + 1) * q->length + q->start - 1);
     }
@@ -242,7 +242,7 @@ void WaveMixPlay(MixPlayParams* params) {
     return;
   }
   const bool idle = BlockQueueHead() == nullptr;
-  platform::WaveOut& device = platform::Current().WaveOutDevice();
+  platform::WaveOut& device = Device();
   if (!idle) {
     FillFreeBlocks();
     return;
@@ -262,7 +262,7 @@ void WaveMixPlay(MixPlayParams* params) {
 void WaveMixReleaseWave(MixSession* hMixSession, MixWave* wave) {
   MixSession* s = CheckSession(hMixSession);
   if (!wave) throw EWaveMixError("The given pointer was not valid");
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < kChannelCount; ++i) {
     if (IsClosed(s, i)) continue;
     MixPlayRequest** link = &s->channel[i];
     while (*link) {

@@ -7,10 +7,10 @@
 namespace mixer {
 namespace {
 
-// A result past 0x7FFFFFFF bytes could not be placed on the timeline; it is
+// A result past kNeverPosition bytes could not be placed on the timeline; it is
 // refused like a failed allocation, before anything is allocated.
 Samples Allocate(std::uint64_t length) {
-  if (length == 0 || length > 0x7FFFFFFF) throw EWaveMixError(kMemoryMessage);
+  if (length == 0 || length > std::uint32_t(kNeverPosition)) throw EWaveMixError(kMemoryMessage);
   Samples result(new (std::nothrow) std::uint8_t[length]);
   if (!result) throw EWaveMixError(kMemoryMessage);
   return result;

@@ -87,12 +87,12 @@ std::string NumberOf(const void* source) {
 // A memory file as mmioOpen would open it: our own I/O procedure only, over
 // a buffer that holds something.
 bool OpenMemoryFile(MMIOINFO& info) {
-  if (info.fccIOProc != FOURCC_MEM) {
-    info.wErrorRet = MMIOERR_CANNOTOPEN;
+  if (info.fccIOProc != kFourCCMem) {
+    info.wErrorRet = kMmioErrCannotOpen;
     return false;
   }
   if (!info.pchBuffer || info.cchBuffer <= 0) {
-    info.wErrorRet = MMIOERR_INVALIDFILE;
+    info.wErrorRet = kMmioErrInvalidFile;
     return false;
   }
   info.wErrorRet = 0;
@@ -105,7 +105,7 @@ char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
 MMIOINFO MemoryImage(const void* bytes, std::size_t size) {
   MMIOINFO info{};
-  info.fccIOProc = FOURCC_MEM;
+  info.fccIOProc = kFourCCMem;
   info.pchBuffer = static_cast<char*>(const_cast<void*>(bytes));
   info.cchBuffer = std::int32_t(std::min<std::size_t>(size, 0x7FFFFFFF));
   return info;

@@ -21,14 +21,12 @@ MixBlock* queueHead = nullptr;
 MixBlock* queueTail = nullptr;
 
 std::int32_t Saturate(std::int64_t value) {
-  return std::int32_t(std::clamp<std::int64_t>(value, INT32_MIN, kNever));
+  return std::int32_t(std::clamp<std::int64_t>(value, INT32_MIN, kNeverPosition));
 }
-
-platform::WaveOut& Wave() { return platform::Current().WaveOutDevice(); }
 
 std::uint32_t DeviceBytes(platform::WaveOutHandle waveOut) {
   std::uint32_t bytes = 0;
-  Wave().GetPositionBytes(waveOut, &bytes);
+  Device().GetPositionBytes(waveOut, &bytes);
   return bytes;
 }
 
@@ -87,7 +85,7 @@ std::int32_t SubtractOffset(std::uint32_t deviceBytes, std::int32_t offset) {
 std::int32_t GetPlayPosition(platform::WaveOutHandle waveOut, std::uint8_t useDevice) {
   MixSession* s = currentSession;
   if (useDevice == 1) return s->positionAdjust(DeviceBytes(waveOut), s->positionOffset);
-  const std::int32_t elapsed = std::int32_t(platform::Current().Milliseconds() - s->timeBase);
+  const std::int32_t elapsed = std::int32_t(Services().Milliseconds() - s->timeBase);
   std::int32_t position = Saturate(std::int64_t{elapsed} * s->format.avgBytesPerSec / 1000);
   if (s->format.blockAlign > 1 && (position & 1)) --position;
   return position;
@@ -103,14 +101,14 @@ void SetPlayPosition(std::int32_t position) {
     s->positionOffset = Saturate(device - position);
     s->positionAdjust = SubtractOffset;
   }
-  s->timeBase = platform::Current().Milliseconds() -
+  s->timeBase = Services().Milliseconds() -
                 std::uint32_t(std::int64_t{position} * 1000 / std::max<std::uint32_t>(s->format.avgBytesPerSec, 1));
   s->mixPosition = position;
 }
 
 void StopAndRebase(platform::WaveOutHandle waveOut) {
   const std::int32_t position = GetPlayPosition(waveOut, currentSession->goodWavePos);
-  Wave().Reset(waveOut);
+  Device().Reset(waveOut);
   SetPlayPosition(position);
 }
 
@@ -141,7 +139,7 @@ void PrepareBlocks(platform::WaveOutHandle waveOut) {
     b->startPosition = 0;
   }
   for (MixBlock* b : blocks) {
-    const platform::MmResult result = Wave().PrepareHeader(waveOut, &b->header);
+    const platform::MmResult result = Device().PrepareHeader(waveOut, &b->header);
     if (result != platform::mm::kNoError) {
       FreeBlocks(waveOut);
       throw EWaveMixError("Unable to prepare wave header #" + std::to_string(result));
@@ -153,7 +151,7 @@ void PrepareBlocks(platform::WaveOutHandle waveOut) {
 void FreeBlocks(platform::WaveOutHandle waveOut) {
   for (MixBlock*& b : blocks) {
     if (!b) continue;
-    Wave().UnprepareHeader(waveOut, &b->header);
+    Device().UnprepareHeader(waveOut, &b->header);
     delete b;
     b = nullptr;
   }
@@ -162,11 +160,11 @@ void FreeBlocks(platform::WaveOutHandle waveOut) {
 void OpenOutputDevice() {
   MixSession* s = currentSession;
   if (s->waveOut) return;
-  platform::Host& host = platform::Current();
+  platform::MixerHost& host = Services();
   s->callbackWindow = host.CreateHiddenWindow("WavMix32");
   if (!s->callbackWindow) throw EWaveMixError("Failed to create callback window");
   platform::WaveOutHandle handle = 0;
-  const platform::MmResult result = Wave().Open(&handle, s->deviceId, s->format, s->callbackWindow);
+  const platform::MmResult result = Device().Open(&handle, s->deviceId, s->format, s->callbackWindow);
   if (result != platform::mm::kNoError) {
     host.DestroyHiddenWindow(s->callbackWindow);
     s->callbackWindow = 0;
@@ -176,7 +174,7 @@ void OpenOutputDevice() {
   try {
     PrepareBlocks(handle);
   } catch (...) {
-    Wave().Close(handle);
+    Device().Close(handle);
     s->waveOut = 0;
     host.DestroyHiddenWindow(s->callbackWindow);
     s->callbackWindow = 0;
@@ -189,9 +187,9 @@ void CloseOutputDevice(MixSession* session) {
   StopAndRebase(session->waveOut);
   DrainBlockQueue();
   FreeBlocks(session->waveOut);
-  Wave().Close(session->waveOut);
+  Device().Close(session->waveOut);
   session->waveOut = 0;
-  platform::Current().DestroyHiddenWindow(session->callbackWindow);
+  Services().DestroyHiddenWindow(session->callbackWindow);
   session->callbackWindow = 0;
 }
 
@@ -203,8 +201,8 @@ void WaveMixActivate(MixSession* hMixSession, std::uint8_t activate) {
       throw EWaveMixError("Resource is already allocated to a process");
     }
     deviceOwner = currentSession;
-    platform::Current().StopSimpleSound();
     try {
+      Services().StopSimpleSound();
       OpenOutputDevice();
     } catch (...) {
       deviceOwner = nullptr;
@@ -281,9 +279,9 @@ bool MixIntoBlock(MixBlock* block, bool write) {
   if (!block) return false;
   MixSession* s = currentSession;
 
-  MixPlayRequest* active[8];
+  MixPlayRequest* active[kChannelCount];
   int count = 0;
-  std::int64_t nextStart = kNever;
+  std::int64_t nextStart = kNeverPosition;
   for (MixPlayRequest* r : s->channel) {
     if (r == ClosedChannel()) continue;
     while (r && r->end <= s->mixPosition) r = r->next;
@@ -300,7 +298,7 @@ bool MixIntoBlock(MixBlock* block, bool write) {
   std::uint8_t* destination = block->samples;
   std::int64_t remaining = std::uint16_t(s->blockLength);
   std::int64_t a = s->mixPosition;
-  const std::uint8_t* sources[8];
+  const std::uint8_t* sources[kChannelCount];
   while (remaining > 0) {
     if (a < nextStart) {
       const std::int64_t n = a + remaining < nextStart ? remaining : nextStart - a;
@@ -337,7 +335,7 @@ bool MixIntoBlock(MixBlock* block, bool write) {
     a += n;
     remaining -= n;
 
-    nextStart = kNever;
+    nextStart = kNeverPosition;
     for (int j = 0; j < count;) {
       while (active[j] && a >= active[j]->end) active[j] = active[j]->next;
       if (!active[j]) {
@@ -354,7 +352,7 @@ bool MixIntoBlock(MixBlock* block, bool write) {
   s->mixPosition = Saturate(std::int64_t{s->mixPosition} + s->blockLength);
   if (write) {
     QueueBlock(block);
-    if (Wave().Write(s->waveOut, &block->header) != platform::mm::kNoError) {
+    if (Device().Write(s->waveOut, &block->header) != platform::mm::kNoError) {
       ReleaseBlock(block);
       UnqueueBlock(block);
       FailWrite();
@@ -371,13 +369,13 @@ void FillFreeBlocks() {
 void RetireEndedPlays() {
   MixSession* s = currentSession;
   const std::int32_t position = GetPlayPosition(s->waveOut, 1);
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < kChannelCount; ++i) {
     if (s->channel[i] == ClosedChannel()) continue;
     while (MixPlayRequest* r = s->channel[i]) {
       if (position < r->end) break;
       s->channel[i] = r->next;
       if (r->params.notifyWindow)
-        platform::Current().Post(r->params.notifyWindow, platform::mm::kWomDone, std::uintptr_t(i),
+        Services().Post(r->params.notifyWindow, platform::mm::kWomDone, std::uintptr_t(i),
                                         reinterpret_cast<std::intptr_t>(r->wave));
       ReturnRequest(r);
     }
@@ -415,9 +413,9 @@ void RemixBlocks(std::int32_t start, MixPlayRequest*) {
   const std::int32_t mixed = s->mixPosition;
   StopAndRebase(s->waveOut);
   s->mixPosition = mixed;
-  Wave().Pause(s->waveOut);
+  Device().Pause(s->waveOut);
   for (MixBlock* b = queueHead; b;) {
-    if (Wave().Write(s->waveOut, &b->header) != platform::mm::kNoError) {
+    if (Device().Write(s->waveOut, &b->header) != platform::mm::kNoError) {
       // The failed block and those behind it never reached the device, so
       // no notice would ever free them; the ones written before it play on,
       // and their notices keep the pump going.
@@ -427,12 +425,12 @@ void RemixBlocks(std::int32_t start, MixPlayRequest*) {
         UnqueueBlock(b);
         b = next;
       }
-      Wave().Restart(s->waveOut);
+      Device().Restart(s->waveOut);
       FailWrite();
     }
     b = b->next;
   }
-  Wave().Restart(s->waveOut);
+  Device().Restart(s->waveOut);
 }
 
 void DeferToMixPosition(std::int32_t, MixPlayRequest* request) {
@@ -440,7 +438,7 @@ void DeferToMixPosition(std::int32_t, MixPlayRequest* request) {
     const std::int64_t shift = std::int64_t{currentSession->mixPosition} - request->start;
     request->start = Saturate(request->start + shift);
     request->end = Saturate(request->end + shift);
-    if (request->start > request->end) request->end = kNever;
+    if (request->start > request->end) request->end = kNeverPosition;
   }
   PumpBlocks();
 }

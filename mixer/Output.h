@@ -13,6 +13,13 @@ namespace mixer {
 constexpr int kBlockSampleSpace = 4096;
 constexpr int kBlockSlots = 6;
 
+// What WAVEMIX.INI may ask for: a block must fit its sample space and the
+// blocks their slots.
+constexpr std::int32_t kMinBlockLength = 512;
+constexpr std::int32_t kMaxBlockLength = kBlockSampleSpace;
+constexpr std::int32_t kMinBlockCount = 2;
+constexpr std::int32_t kMaxBlockCount = kBlockSlots;
+
 // One output block: a device header over its own sample space.
 struct MixBlock {
   platform::WaveHeader header;

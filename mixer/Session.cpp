@@ -14,6 +14,8 @@ MixSession* currentSession = nullptr;
 
 namespace {
 
+platform::MixerHost* services = nullptr;
+
 // There is at most one session, so its record has one fixed home: a stale
 // handle then still reads a zero-filled record and fails the check, until a
 // new session takes the place.
@@ -27,7 +29,7 @@ int ReadInt(const char* section, const char* key, int defaultValue) {
 
 void RegisterCallbackWindowClass() {
   std::uint32_t lastError = 0;
-  if (!platform::Current().RegisterWindowClass("WavMix32", CallbackWindowProc, &lastError) && lastError != 0 &&
+  if (!Services().RegisterWindowClass("WavMix32", CallbackWindowProc, &lastError) && lastError != 0 &&
       lastError != platform::kErrorClassAlreadyExists) {
     throw EWaveMixError("Error registering class #" + std::to_string(lastError));
   }
@@ -39,9 +41,9 @@ std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high) {
 
 std::int32_t ComputeBlockLength(std::int32_t fallback, const PcmWaveFormat& format, const char* deviceSection) {
   const std::int32_t deviceValue = ReadInt(deviceSection, "WaveBlockLen", 0);
-  if (deviceValue != 0) return Clamp(deviceValue, 512, 4096);
-  if (fallback != 0) return Clamp(fallback, 512, 4096);
-  return std::min<std::int32_t>(std::int32_t(format.samplesPerSec / 11025) * 2048, 4096);
+  if (deviceValue != 0) return Clamp(deviceValue, kMinBlockLength, kMaxBlockLength);
+  if (fallback != 0) return Clamp(fallback, kMinBlockLength, kMaxBlockLength);
+  return std::min<std::int32_t>(std::int32_t(format.samplesPerSec / 11025) * 2048, kMaxBlockLength);
 }
 
 void FreeSession(MixSession* session) {
@@ -54,7 +56,14 @@ void FreeSession(MixSession* session) {
 std::string WaveMixIniPath() {
   const char* named = std::getenv("WAVEMIX_INI");
   if (named && *named) return named;
-  return platform::Current().ProgramFolder() + "WAVEMIX.INI";
+  return Services().ConfigFolder() + "WAVEMIX.INI";
+}
+
+void WaveMixSetHost(platform::MixerHost* host) { services = host; }
+
+platform::MixerHost& Services() {
+  if (!services) throw EWaveMixError("The mixer has no host: call WaveMixSetHost before using it");
+  return *services;
 }
 
 MixSession* CheckSession(MixSession* handle) {
@@ -116,7 +125,7 @@ MixSession* WaveMixInitWithConfig(const MixConfig* config) {
   const char* section = session->deviceName;
   session->remixRoutine = ReadInt(section, "Remix", defaultRemix) == 2 ? DeferToMixPosition : RemixBlocks;
   session->goodWavePos = std::uint8_t(ReadInt(section, "GoodWavePos", defaultGoodWavePos));
-  session->blockCount = Clamp(ReadInt(section, "WaveBlocks", defaultBlocks), 2, 6);
+  session->blockCount = Clamp(ReadInt(section, "WaveBlocks", defaultBlocks), kMinBlockCount, kMaxBlockCount);
   session->positionAdjust = AddOffset;
 
   if (config && (config->flags & CONFIG_CHANNELS) && config->channels > 1 && caps.channels > 1) {

@@ -28,13 +28,13 @@ struct MixSession {
   std::uint8_t active;
   std::int32_t deviceId;  // -1: the wave mapper
   char deviceName[32];
-  MixPlayRequest* channel[8];  // ClosedChannel(), nil (idle) or the first queued play
+  MixPlayRequest* channel[kChannelCount];  // ClosedChannel(), nil (idle) or the first queued play
   std::int32_t openChannelCount;
-  std::int32_t channelStamp[8];
+  std::int32_t channelStamp[kChannelCount];
   std::int32_t playSequence;
   PcmWaveFormat format;
-  std::int32_t blockLength;  // 512..4096
-  std::int32_t blockCount;  // 2..6
+  std::int32_t blockLength;  // kMinBlockLength .. kMaxBlockLength (Output.h)
+  std::int32_t blockCount;  // kMinBlockCount .. kMaxBlockCount (Output.h)
   std::int32_t mixPosition;
   std::uint32_t timeBase;
   std::uint8_t goodWavePos;  // 1: the device's position, else the clock's
@@ -58,7 +58,9 @@ inline constexpr char kMemoryMessage[] =
     "Unable to allocate memory for waveform data.  Try making more memory available by closing other "
     "applications.";
 
-// The process's wave-out device.
-inline platform::WaveOut& Device() { return platform::Current().WaveOutDevice(); }
+// The host given to WaveMixSetHost; EWaveMixError when there is none.
+platform::MixerHost& Services();
+// The host's wave-out device.
+inline platform::WaveOut& Device() { return Services().WaveOutDevice(); }
 
 }  // namespace mixer

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Host.h"
+#include "platform/MixerHost.h"
 #include "platform/WaveOut.h"
 
 namespace mixer {
@@ -38,6 +38,9 @@ struct MixConfig {
 #pragma pack(pop)
 static_assert(sizeof(MixConfig) == 10);
 
+// A session's channels are numbered 0 .. kChannelCount - 1.
+constexpr int kChannelCount = 8;
+
 constexpr std::uint32_t CONFIG_CHANNELS = 0x1;
 constexpr std::uint32_t CONFIG_SAMPLINGRATE = 0x2;
 
@@ -61,12 +64,12 @@ constexpr std::uint32_t FourCC(char a, char b, char c, char d) {
   return std::uint32_t(std::uint8_t(a)) | std::uint32_t(std::uint8_t(b)) << 8 |
          std::uint32_t(std::uint8_t(c)) << 16 | std::uint32_t(std::uint8_t(d)) << 24;
 }
-constexpr std::uint32_t FOURCC_MEM = FourCC('M', 'E', 'M', ' ');
+constexpr std::uint32_t kFourCCMem = FourCC('M', 'E', 'M', ' ');
 
-// Describes a memory file for LOAD_MEMORY: fccIOProc FOURCC_MEM, the bytes
+// Describes a memory file for LOAD_MEMORY: fccIOProc kFourCCMem, the bytes
 // in pchBuffer and their count in cchBuffer. Opening fails, leaving the
-// reason in wErrorRet, for another I/O procedure (MMIOERR_CANNOTOPEN) or an
-// empty buffer (MMIOERR_INVALIDFILE). The mixer never writes to the bytes.
+// reason in wErrorRet, for another I/O procedure (kMmioErrCannotOpen) or an
+// empty buffer (kMmioErrInvalidFile). The mixer never writes to the bytes.
 struct MMIOINFO {
   std::uint32_t dwFlags;
   std::uint32_t fccIOProc;
@@ -85,8 +88,8 @@ struct MMIOINFO {
   std::uint32_t dwReserved2;
   void* hmmio;
 };
-constexpr std::uint32_t MMIOERR_CANNOTOPEN = 259;
-constexpr std::uint32_t MMIOERR_INVALIDFILE = 272;
+constexpr std::uint32_t kMmioErrCannotOpen = 259;
+constexpr std::uint32_t kMmioErrInvalidFile = 272;
 
 // A memory-file record over `size` bytes of a WAVE file image.
 MMIOINFO MemoryImage(const void* bytes, std::size_t size);
@@ -132,8 +135,10 @@ struct MixPlayParams {
   MixWave* wave;
   platform::WindowHandle notifyWindow;  // gets mm::kWomDone when the play ends; 0: none
   std::uint32_t flags;  // PLAY_*; only the low byte counts
-  std::uint16_t loops;  // repetitions after the first pass; 0xFFFF: endless
+  std::uint16_t loops;  // repetitions after the first pass; kLoopForever: endless
 };
+
+constexpr std::uint16_t kLoopForever = 0xFFFF;
 
 constexpr std::uint32_t PLAY_REPLACE = 0x1;
 constexpr std::uint32_t PLAY_ANYCHANNEL = 0x2;
@@ -147,7 +152,7 @@ struct MixPlayRequest {
   MixWave* wave;
   std::int32_t length;
   std::int32_t start;  // timeline position of the first byte
-  std::int32_t end;  // sounds at start .. end - 1; 0x7FFFFFFF: never ends
+  std::int32_t end;  // sounds at start .. end - 1; kNeverPosition: never ends
   std::uint8_t* data;
 };
 
@@ -157,11 +162,18 @@ constexpr std::int32_t CHANNELS_FIRST = 2;
 constexpr std::uint32_t CLEAR_ALL = 0x1;
 constexpr std::uint32_t CLEAR_NOREMIX = 0x2;
 
-// Timeline positions are byte counts of output data; this one means never.
-constexpr std::int32_t kNever = 0x7FFFFFFF;
+// Timeline positions are byte counts of output data; this one, the last,
+// is never reached.
+constexpr std::int32_t kNeverPosition = 0x7FFFFFFF;
+
+// The system the mixer runs on, handed once before the first session (nil
+// detaches it). Every call that needs the device, the clock or the callback
+// window fails with EWaveMixError while there is none. The host must outlive
+// the sessions begun on it.
+void WaveMixSetHost(platform::MixerHost* host);
 
 // Sessions. The configuration comes from WAVEMIX.INI: the file named by the
-// environment variable WAVEMIX_INI, else the one in the program's folder.
+// environment variable WAVEMIX_INI, else the one in the host's ConfigFolder().
 MixSession* WaveMixInit();
 MixSession* WaveMixInitWithConfig(const MixConfig* config);
 void WaveMixEndSession(MixSession* hMixSession);

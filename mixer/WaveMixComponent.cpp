@@ -38,7 +38,7 @@ void TWaveMix::SetChannels(std::uint8_t value) {
   } else if (value == 0) {
     WaveMixShutChannels(session, 0, CLEAR_ALL);
   } else {
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < kChannelCount; ++i) {
       const std::uint8_t bit = std::uint8_t(1u << i);
       if ((value & bit) == (channels & bit)) continue;
       if (value & bit) {

@@ -1,8 +1,8 @@
-// The operating-system stand-in the game and the mixer run on: one event loop
-// with windows, posted messages and timers, a main window that shows a
-// picture, modal message boxes, a millisecond clock, the wave-out device, the
-// MIDI player and the program's folder. One Host is current per process; the
-// SDL backend is the real one, the headless backend runs in virtual time.
+// The operating-system stand-in the game runs on: what the mixer needs
+// (MixerHost.h: the wave-out device, the clock, hidden windows and posted
+// messages) and one event loop with timers, a main window that shows a
+// picture, modal message boxes, the MIDI player and the program's folder.
+// The SDL backend is the real one, the headless backend runs in virtual time.
 #pragma once
 
 #include <cstdint>
@@ -10,17 +10,12 @@
 #include <memory>
 #include <string>
 
+#include "platform/MixerHost.h"
+
 namespace platform {
 
 class Picture;
-class WaveOut;
 class MidiPlayer;
-
-using WindowHandle = std::uintptr_t;  // 0: no window
-using WindowProc = void (*)(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                            std::intptr_t lParam);
-
-constexpr std::uint32_t kErrorClassAlreadyExists = 1410;
 
 enum class MouseButton { Left, Right, Middle };
 enum class Key { Space, Enter };
@@ -56,26 +51,8 @@ class MainWindow {
   std::function<bool()> onCloseQuery;
 };
 
-class Host {
+class Host : public MixerHost {
  public:
-  virtual ~Host() = default;
-
-  // The multimedia clock: milliseconds since an arbitrary origin, wrapping.
-  virtual std::uint32_t Milliseconds() = 0;
-
-  // Window services. RegisterWindowClass fails with an error code in
-  // *lastError (kErrorClassAlreadyExists when the name is taken).
-  virtual bool RegisterWindowClass(const std::string& className, WindowProc proc,
-                                   std::uint32_t* lastError) = 0;
-  // A hidden window of a registered class; 0 when it cannot be created.
-  virtual WindowHandle CreateHiddenWindow(const std::string& className) = 0;
-  virtual void DestroyHiddenWindow(WindowHandle window) = 0;
-  // Queues a message for the window's procedure; the event loop dispatches
-  // it on its own thread. Safe to call from any thread. False when the
-  // window does not exist.
-  virtual bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                           std::intptr_t lParam) = 0;
-
   virtual std::unique_ptr<Timer> CreateTimer(std::uint32_t intervalMs, bool enabled,
                                              std::function<void()> onTimer) = 0;
 
@@ -89,23 +66,16 @@ class Host {
   // Runs the event loop until the main window has closed; returns the exit code.
   virtual int Run() = 0;
 
-  virtual WaveOut& WaveOutDevice() = 0;
   virtual std::unique_ptr<MidiPlayer> CreateMidiPlayer() = 0;
-
-  // Stops the platform's simple sound player so the wave device is free.
-  virtual void StopSimpleSound() {}
 
   // The program's own folder, ending with a separator.
   virtual std::string ProgramFolder() = 0;
+  // The game's WAVEMIX.INI lies beside the program.
+  std::string ConfigFolder() override { return ProgramFolder(); }
 
   // One line of the headless runner's event trace (a JSON object). The real
   // backend ignores it.
   virtual void Trace(const std::string& jsonLine) { (void)jsonLine; }
 };
-
-// The process's current host; set once at start-up (tests set their own).
-Host& Current();
-void SetCurrent(Host* host);
-bool HasCurrent();
 
 }  // namespace platform

@@ -3,12 +3,18 @@
 // BMP loading, stretched rectangle copies, opaque text and outlined boxes.
 // Nothing here allocates after the picture is loaded and every font size in
 // use has drawn its glyphs once.
+//
+// The pixels, the copies, the boxes and the placing of text are ours and
+// portable. Decoding BMP files, writing PNG files and rasterising text are
+// the backend's: the one backend library linked into a program defines
+// BackendPictureCodec() and BackendTextRasterizer().
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -21,6 +27,40 @@ struct Color {
 struct Rect {
   int left = 0, top = 0, right = 0, bottom = 0;
 };
+
+// A decoded image: rows of 0x00RRGGBB, top row first.
+struct Image {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+
+// A text as the rasteriser drew it: one coverage byte (0 background, 255
+// glyph) per pixel of its cell, rows top first.
+struct TextImage {
+  int width = 0, height = 0;
+  std::vector<std::uint8_t> coverage;
+};
+
+class PictureCodec {
+ public:
+  virtual ~PictureCodec() = default;
+  // Decodes a BMP file's bytes; throws IoError whose text begins with `what`.
+  virtual Image DecodeBmp(const void* bytes, std::size_t size, const std::string& what) = 0;
+  // Writes rows of 0x00RRGGBB as a PNG file; throws IoError on failure.
+  virtual void WritePng(const std::string& path, const std::uint32_t* pixels, int width, int height) = 0;
+};
+
+class TextRasterizer {
+ public:
+  virtual ~TextRasterizer() = default;
+  // The game's face at `sizePoints` (96 dpi); throws IoError when the face
+  // or the text cannot be drawn.
+  virtual TextImage Rasterize(int sizePoints, bool bold, bool italic, const std::string& utf8) = 0;
+};
+
+// Defined by the backend linked into the program.
+PictureCodec& BackendPictureCodec();
+TextRasterizer& BackendTextRasterizer();
 
 class Picture {
  public:

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/Host.h"
+#include "platform/MixerHost.h"
 
 namespace platform {
 

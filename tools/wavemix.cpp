@@ -2,6 +2,7 @@
 // session's output format, shows a session's settings, renders a script of
 // mixer operations on the virtual device in virtual time, and plays files
 // on the real sound device.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,17 +12,19 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "mixer/Output.h"
 #include "mixer/Session.h"
 #include "mixer/WaveMix.h"
+#include "platform/Files.h"
+#include "platform/ScriptLines.h"
 #include "platform/WavFile.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
-#include "tools/wavemix_host.h"
+#include "platform/sdl/SdlMixerHost.h"
 
 namespace {
 
@@ -116,20 +119,20 @@ mixer::MixSession* CreateSession(const Options& options) {
 // The host the command runs on: the virtual device in virtual time, or the real one.
 struct Platform {
   std::unique_ptr<platform::headless::HeadlessHost> virtualHost;
-  std::unique_ptr<wavemix::RealTimeHost> realHost;
+  std::unique_ptr<platform::sdl::SdlMixerHost> realHost;
   platform::headless::VirtualWaveOut* device = nullptr;
 
   explicit Platform(bool real) {
-    const std::string folder = wavemix::ProgramFolderOfThisProcess();
+    const std::string folder = platform::ExecutableFolder();
     if (real) {
-      realHost = std::make_unique<wavemix::RealTimeHost>(folder);
-      platform::SetCurrent(realHost.get());
+      realHost = std::make_unique<platform::sdl::SdlMixerHost>(folder);
+      mixer::WaveMixSetHost(realHost.get());
     } else {
       virtualHost = std::make_unique<platform::headless::HeadlessHost>(folder);
       auto wave = std::make_unique<platform::headless::VirtualWaveOut>(*virtualHost);
       device = wave.get();
       virtualHost->SetWaveOut(std::move(wave));
-      platform::SetCurrent(virtualHost.get());
+      mixer::WaveMixSetHost(virtualHost.get());
     }
   }
   ~Platform() {
@@ -139,7 +142,7 @@ struct Platform {
       } catch (const mixer::EWaveMixError&) {
       }
     }
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
   }
 };
 
@@ -194,11 +197,12 @@ std::int32_t ChannelArg(const std::string& word) {
   return value;
 }
 
-class Renderer {
+// Runs the lines of a render script against one session.
+class ScriptPlayer {
  public:
-  Renderer(Platform& platform, mixer::MixSession* session, std::filesystem::path folder)
+  ScriptPlayer(Platform& platform, mixer::MixSession* session, std::filesystem::path folder)
       : platform_(platform), session_(session), folder_(std::move(folder)) {}
-  ~Renderer() {
+  ~ScriptPlayer() {
     for (auto& [name, wave] : waves_) {
       try {
         mixer::WaveMixReleaseWave(session_, wave);
@@ -208,82 +212,100 @@ class Renderer {
   }
 
   void Run(const std::vector<std::string>& w) {
-    const std::string& op = w[0];
-    auto need = [&](std::size_t n) {
-      if (w.size() < n) throw ScriptError(op + ": missing arguments");
-    };
-    if (op == "load") {
-      need(3);
-      std::filesystem::path file = w[2];
-      if (file.is_relative()) file = folder_ / file;
-      if (waves_.count(w[1])) throw ScriptError("wave already loaded: " + w[1]);
-      waves_[w[1]] = mixer::WaveMixLoadWave(session_, file.string().c_str(), nullptr, mixer::LOAD_FILE);
-    } else if (op == "release") {
-      need(2);
-      mixer::MixWave* wave = Wave(w[1]);
-      waves_.erase(w[1]);
-      mixer::WaveMixReleaseWave(session_, wave);
-    } else if (op == "activate") {
-      need(2);
-      if (w[1] != "on" && w[1] != "off") throw ScriptError("activate on|off");
-      mixer::WaveMixActivate(session_, w[1] == "on" ? 1 : 0);
-    } else if (op == "open") {
-      need(2);
-      if (w[1] == "all") {
-        mixer::WaveMixOpenChannels(session_, 0, mixer::CHANNELS_ALL);
-      } else if (w[1] == "first") {
-        need(3);
-        mixer::WaveMixOpenChannels(session_, ChannelArg(w[2]), mixer::CHANNELS_FIRST);
-      } else {
-        mixer::WaveMixOpenChannels(session_, ChannelArg(w[1]), mixer::CHANNELS_ONE);
-      }
-    } else if (op == "shut" || op == "clear") {
-      need(2);
-      std::uint32_t flags = w[1] == "all" ? mixer::CLEAR_ALL : 0;
-      const std::int32_t channel = w[1] == "all" ? 0 : ChannelArg(w[1]);
-      for (std::size_t i = 2; i < w.size(); ++i) {
-        if (op == "clear" && w[i] == "noremix") {
-          flags |= mixer::CLEAR_NOREMIX;
-        } else {
-          throw ScriptError("unknown word: " + w[i]);
-        }
-      }
-      if (op == "shut") {
-        mixer::WaveMixShutChannels(session_, channel, flags);
-      } else {
-        mixer::WaveMixClearChannel(session_, channel, flags);
-      }
-    } else if (op == "play") {
-      need(3);
-      mixer::MixPlayParams params{24, session_, ChannelArg(w[2]), Wave(w[1]), 0, 0, 0};
-      for (std::size_t i = 3; i < w.size(); ++i) {
-        if (w[i] == "replace") {
-          params.flags |= mixer::PLAY_REPLACE;
-        } else if (w[i] == "anychannel") {
-          params.flags |= mixer::PLAY_ANYCHANNEL;
-        } else if (w[i] == "fromnow") {
-          params.flags |= mixer::PLAY_FROMNOW;
-        } else if (w[i] == "hold") {
-          params.flags |= mixer::PLAY_HOLD;
-        } else if (w[i] == "loops" && i + 1 < w.size()) {
-          const std::string count = w[++i];
-          params.loops = count == "forever" ? 0xFFFF : std::uint16_t(ChannelArg(count));
-        } else {
-          throw ScriptError("unknown word: " + w[i]);
-        }
-      }
-      mixer::WaveMixPlay(&params);
-    } else if (op == "advance") {
-      need(2);
-      const std::int32_t ms = ChannelArg(w[1]);
-      if (ms < 0) throw ScriptError("advance takes a count of milliseconds");
-      platform_.virtualHost->AdvanceMs(std::uint64_t(ms));
-    } else {
-      throw ScriptError("unknown command: " + op);
-    }
+    const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                      [&](const Command& c) { return c.name == w[0]; });
+    if (command == std::end(kCommands)) throw ScriptError("unknown command: " + w[0]);
+    Need(w, command->leastWords);
+    (this->*command->run)(w);
   }
 
  private:
+  struct Command {
+    std::string_view name;
+    std::size_t leastWords;  // the command's own included; more may follow
+    void (ScriptPlayer::*run)(const std::vector<std::string>& w);
+  };
+  static const Command kCommands[8];
+
+  static void Need(const std::vector<std::string>& w, std::size_t n) {
+    if (w.size() < n) throw ScriptError(w[0] + ": missing arguments");
+  }
+
+  void Load(const std::vector<std::string>& w) {
+    std::filesystem::path file = w[2];
+    if (file.is_relative()) file = folder_ / file;
+    if (waves_.count(w[1])) throw ScriptError("wave already loaded: " + w[1]);
+    waves_[w[1]] = mixer::WaveMixLoadWave(session_, file.string().c_str(), nullptr, mixer::LOAD_FILE);
+  }
+
+  void Release(const std::vector<std::string>& w) {
+    mixer::MixWave* wave = Wave(w[1]);
+    waves_.erase(w[1]);
+    mixer::WaveMixReleaseWave(session_, wave);
+  }
+
+  void Activate(const std::vector<std::string>& w) {
+    if (w[1] != "on" && w[1] != "off") throw ScriptError("activate on|off");
+    mixer::WaveMixActivate(session_, w[1] == "on" ? 1 : 0);
+  }
+
+  void Open(const std::vector<std::string>& w) {
+    if (w[1] == "all") {
+      mixer::WaveMixOpenChannels(session_, 0, mixer::CHANNELS_ALL);
+    } else if (w[1] == "first") {
+      Need(w, 3);
+      mixer::WaveMixOpenChannels(session_, ChannelArg(w[2]), mixer::CHANNELS_FIRST);
+    } else {
+      mixer::WaveMixOpenChannels(session_, ChannelArg(w[1]), mixer::CHANNELS_ONE);
+    }
+  }
+
+  // shut and clear: a channel or all, clear with an optional noremix.
+  void ShutOrClear(const std::vector<std::string>& w) {
+    const bool shut = w[0] == "shut";
+    std::uint32_t flags = w[1] == "all" ? mixer::CLEAR_ALL : 0;
+    const std::int32_t channel = w[1] == "all" ? 0 : ChannelArg(w[1]);
+    for (std::size_t i = 2; i < w.size(); ++i) {
+      if (!shut && w[i] == "noremix") {
+        flags |= mixer::CLEAR_NOREMIX;
+      } else {
+        throw ScriptError("unknown word: " + w[i]);
+      }
+    }
+    if (shut) {
+      mixer::WaveMixShutChannels(session_, channel, flags);
+    } else {
+      mixer::WaveMixClearChannel(session_, channel, flags);
+    }
+  }
+
+  void Play(const std::vector<std::string>& w) {
+    mixer::MixPlayParams params{24, session_, ChannelArg(w[2]), Wave(w[1]), 0, 0, 0};
+    for (std::size_t i = 3; i < w.size(); ++i) {
+      if (w[i] == "replace") {
+        params.flags |= mixer::PLAY_REPLACE;
+      } else if (w[i] == "anychannel") {
+        params.flags |= mixer::PLAY_ANYCHANNEL;
+      } else if (w[i] == "fromnow") {
+        params.flags |= mixer::PLAY_FROMNOW;
+      } else if (w[i] == "hold") {
+        params.flags |= mixer::PLAY_HOLD;
+      } else if (w[i] == "loops" && i + 1 < w.size()) {
+        const std::string count = w[++i];
+        params.loops = count == "forever" ? mixer::kLoopForever : std::uint16_t(ChannelArg(count));
+      } else {
+        throw ScriptError("unknown word: " + w[i]);
+      }
+    }
+    mixer::WaveMixPlay(&params);
+  }
+
+  void Advance(const std::vector<std::string>& w) {
+    const std::int32_t ms = ChannelArg(w[1]);
+    if (ms < 0) throw ScriptError("advance takes a count of milliseconds");
+    platform_.virtualHost->AdvanceMs(std::uint64_t(ms));
+  }
+
   mixer::MixWave* Wave(const std::string& name) {
     const auto found = waves_.find(name);
     if (found == waves_.end()) throw ScriptError("no wave named " + name);
@@ -296,6 +318,13 @@ class Renderer {
   std::map<std::string, mixer::MixWave*> waves_;
 };
 
+const ScriptPlayer::Command ScriptPlayer::kCommands[8] = {
+    {"load", 3, &ScriptPlayer::Load},   {"release", 2, &ScriptPlayer::Release},
+    {"activate", 2, &ScriptPlayer::Activate}, {"open", 2, &ScriptPlayer::Open},
+    {"shut", 2, &ScriptPlayer::ShutOrClear}, {"clear", 2, &ScriptPlayer::ShutOrClear},
+    {"play", 3, &ScriptPlayer::Play},   {"advance", 2, &ScriptPlayer::Advance},
+};
+
 int Render(const Options& options) {
   if (options.rest.size() != 2) throw UsageError("render takes SCRIPT OUT.wav");
   std::ifstream script(options.rest[0]);
@@ -304,20 +333,15 @@ int Render(const Options& options) {
   platform.device->SetRecordGaps(true);
   mixer::MixSession* session = CreateSession(options);
   {
-    Renderer renderer(platform, session, std::filesystem::path(options.rest[0]).parent_path());
-    std::string line;
-    for (int number = 1; std::getline(script, line); ++number) {
-      std::istringstream words(line);
-      std::vector<std::string> w;
-      for (std::string word; words >> word;) w.push_back(word);
-      if (w.empty() || w[0][0] == '#') continue;
+    ScriptPlayer player(platform, session, std::filesystem::path(options.rest[0]).parent_path());
+    for (platform::ScriptLines lines(script); lines.Next();) {
       try {
-        renderer.Run(w);
+        player.Run(lines.Words());
       } catch (const ScriptError& e) {
-        std::cerr << options.rest[0] << ":" << number << ": " << e.what() << "\n";
+        std::cerr << options.rest[0] << ":" << lines.Number() << ": " << e.what() << "\n";
         return 2;
       } catch (const mixer::EWaveMixError& e) {
-        std::cerr << options.rest[0] << ":" << number << ": " << e.what() << "\n";
+        std::cerr << options.rest[0] << ":" << lines.Number() << ": " << e.what() << "\n";
         return 1;
       }
     }
@@ -334,9 +358,9 @@ void CountEnd(platform::WindowHandle, std::uint32_t message, std::uintptr_t, std
 
 int Play(const Options& options) {
   if (options.rest.empty()) throw UsageError("play takes at least one file");
-  if (options.channel && (*options.channel < 0 || *options.channel > 7)) throw UsageError("--channel takes 0..7");
+  if (options.channel && (*options.channel < 0 || *options.channel >= mixer::kChannelCount)) throw UsageError("--channel takes 0..7");
   Platform platform(true);
-  wavemix::RealTimeHost& host = *platform.realHost;
+  platform::sdl::SdlMixerHost& host = *platform.realHost;
   mixer::MixSession* session = CreateSession(options);
   host.RegisterWindowClass("WavemixPlayEnd", CountEnd, nullptr);
   const platform::WindowHandle listener = host.CreateHiddenWindow("WavemixPlayEnd");
@@ -361,7 +385,7 @@ int Play(const Options& options) {
   mixer::WaveMixOpenChannels(session, 0, mixer::CHANNELS_ALL);
   ended = 0;
   for (std::size_t i = 0; i < waves.size(); ++i) {
-    mixer::MixPlayParams params{24, session, options.channel.value_or(int(i % 8)), waves[i], listener, 0, 0};
+    mixer::MixPlayParams params{24, session, options.channel.value_or(int(i % mixer::kChannelCount)), waves[i], listener, 0, 0};
     mixer::WaveMixPlay(&params);
   }
   const std::uint32_t deadline = host.Milliseconds() + std::uint32_t(seconds * 1000) + 3000;

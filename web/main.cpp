@@ -15,6 +15,7 @@
 
 #include "app/Application.h"
 #include "game/GameState.h"
+#include "mixer/WaveMix.h"
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlProbe.h"
 #include "platform/web/WebPage.h"
@@ -71,7 +72,7 @@ int main() {
       platform::web::Ended();
       return 1;
     }
-    platform::SetCurrent(host.get());
+    mixer::WaveMixSetHost(host.get());
     if (std::unique_ptr<game::TForm1> created = app::CreateForm1(*host, SeedFromAddress())) {
       running = host.get();
       form = created.get();
@@ -80,7 +81,7 @@ int main() {
       form = nullptr;
       running = nullptr;
     }
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
   }
   platform::web::Ended();
   return code;

@@ -7,6 +7,7 @@
 
 #include "assets/Embedded.h"
 #include "game/Unit1.h"
+#include "mixer/WaveMix.h"
 #include "platform/headless/HeadlessHost.h"
 #include "tests/support/TempFolder.h"
 
@@ -28,14 +29,14 @@ struct Game {
   std::unique_ptr<game::TForm1> form;
 
   Game() {
-    platform::SetCurrent(&host);
+    mixer::WaveMixSetHost(&host);
     form = std::make_unique<game::TForm1>(host);
     form->FixSeed(1);
     form->FormCreate();
   }
   ~Game() {
     form.reset();
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
   }
 };
 

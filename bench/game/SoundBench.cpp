@@ -12,6 +12,7 @@
 #include "app/Application.h"
 #include "game/Cues.h"
 #include "mixer/Session.h"
+#include "mixer/WaveMix.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/sdl/SdlHost.h"
 
@@ -22,7 +23,7 @@ const std::string kProgramFolder = std::string(KESTO_SOURCE_DIR) + "/assets/";
 void BM_Cue(benchmark::State& state, const char* name) {
   setenv("WAVEMIX_INI", "/nonexistent/WAVEMIX.INI", 1);
   platform::headless::HeadlessHost host(kProgramFolder);
-  platform::SetCurrent(&host);
+  mixer::WaveMixSetHost(&host);
   {
     mixer::TWaveMix mix(nullptr);
     mix.SetActivated(true);
@@ -44,7 +45,7 @@ void BM_Cue(benchmark::State& state, const char* name) {
     earlier.ReleaseAll(mix);
     if (slot) mix.FreeWave(slot);
   }
-  platform::SetCurrent(nullptr);
+  mixer::WaveMixSetHost(nullptr);
 }
 BENCHMARK_CAPTURE(BM_Cue, 1.wav, "1.wav")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Cue, start.wav, "start.wav")->Unit(benchmark::kMicrosecond);
@@ -63,7 +64,7 @@ void BM_StartupToFirstTitleFrame(benchmark::State& state) {
   setenv("WAVEMIX_INI", "/nonexistent/WAVEMIX.INI", 1);
   for (auto _ : state) {
     std::unique_ptr<platform::Host> host = platform::sdl::CreateSdlHost(kProgramFolder);
-    platform::SetCurrent(host.get());
+    mixer::WaveMixSetHost(host.get());
     std::unique_ptr<game::TForm1> form = app::CreateForm1(*host, 1);
     if (!form) {
       state.SkipWithError("Form1 was not created");
@@ -72,7 +73,7 @@ void BM_StartupToFirstTitleFrame(benchmark::State& state) {
     form->Timer2Timer();
     state.PauseTiming();
     form.reset();
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
     host.reset();
     state.ResumeTiming();
   }

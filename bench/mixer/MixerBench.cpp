@@ -17,8 +17,8 @@
 #include "mixer/Session.h"
 #include "mixer/WaveMix.h"
 #include "platform/headless/HeadlessHost.h"
+#include "platform/sdl/SdlMixerHost.h"
 #include "platform/sdl/SdlWaveOut.h"
-#include "tools/wavemix_host.h"
 
 namespace {
 
@@ -61,13 +61,13 @@ struct VirtualSession {
   mixer::MixSession* session = nullptr;
   VirtualSession() {
     setenv("WAVEMIX_INI", "/nonexistent/WAVEMIX.INI", 1);
-    platform::SetCurrent(&host);
+    mixer::WaveMixSetHost(&host);
     session = mixer::WaveMixInit();
     mixer::WaveMixActivate(session, 1);
   }
   ~VirtualSession() {
     mixer::WaveMixEndSession(session);
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
   }
 };
 
@@ -83,9 +83,9 @@ void BM_MixIntoBlock(benchmark::State& state) {
     r = {};
     r.data = data.back().data();
     r.length = 3001;
-    r.params.loops = 0xFFFF;
+    r.params.loops = mixer::kLoopForever;
     r.start = 0;
-    r.end = mixer::kNever;
+    r.end = mixer::kNeverPosition;
     v.session->channel[i] = &r;
   }
   for (auto _ : state) {
@@ -158,8 +158,8 @@ std::int64_t NowNanos() {
 void PlayToCallback(benchmark::State& state, std::uint32_t flags) {
   if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
   setenv("WAVEMIX_INI", "/nonexistent/WAVEMIX.INI", 1);
-  wavemix::RealTimeHost host("/tmp");
-  platform::SetCurrent(&host);
+  platform::sdl::SdlMixerHost host("/tmp");
+  mixer::WaveMixSetHost(&host);
   mixer::MixSession* session = mixer::WaveMixInit();
   mixer::WaveMixActivate(session, 1);
   mixer::WaveMixOpenChannels(session, 0, mixer::CHANNELS_ALL);
@@ -180,7 +180,7 @@ void PlayToCallback(benchmark::State& state, std::uint32_t flags) {
   beepInfo = mixer::MemoryImage(beepImage.data(), beepImage.size());
   mixer::MixWave* humWave = mixer::WaveMixLoadWave(session, &humInfo, nullptr, mixer::LOAD_MEMORY);
   mixer::MixWave* beepWave = mixer::WaveMixLoadWave(session, &beepInfo, nullptr, mixer::LOAD_MEMORY);
-  mixer::MixPlayParams busy{24, session, 0, humWave, 0, 0, 0xFFFF};
+  mixer::MixPlayParams busy{24, session, 0, humWave, 0, 0, mixer::kLoopForever};
   mixer::WaveMixPlay(&busy);
   for (int i = 0; i < 10; ++i) host.WaitAndDispatch(10);
 
@@ -212,7 +212,7 @@ void PlayToCallback(benchmark::State& state, std::uint32_t flags) {
   mixer::WaveMixReleaseWave(session, humWave);
   mixer::WaveMixReleaseWave(session, beepWave);
   mixer::WaveMixEndSession(session);
-  platform::SetCurrent(nullptr);
+  mixer::WaveMixSetHost(nullptr);
 }
 
 void BM_PlayFromNowToCallback(benchmark::State& state) { PlayToCallback(state, mixer::PLAY_FROMNOW); }

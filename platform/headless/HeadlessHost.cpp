@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <deque>
 #include <fstream>
-#include <map>
-#include <mutex>
 #include <stdexcept>
 
 #include "platform/Json.h"
+#include "platform/MessageWindows.h"
 #include "platform/MidiPlayer.h"
 #include "platform/WaveOut.h"
 #include "platform/headless/VirtualWaveOut.h"
@@ -16,22 +14,13 @@
 namespace platform::headless {
 namespace {
 
-constexpr std::uint64_t kNever = UINT64_MAX;
-
 // A timer's state, shared by the Timer object and the host's list so that a
 // handler may destroy its own timer while it runs.
 struct TimerState {
   std::uint64_t intervalMicros = 0;
-  std::uint64_t dueMicros = kNever;  // kNever while disabled
+  std::uint64_t dueMicros = kNoEventMicros;  // kNoEventMicros while disabled
   std::function<void()> onTimer;
   bool registered = true;  // false once the Timer object or the host is gone
-};
-
-struct Posted {
-  WindowHandle window;
-  std::uint32_t message;
-  std::uintptr_t wParam;
-  std::intptr_t lParam;
 };
 
 class HeadlessMainWindow : public MainWindow {
@@ -98,12 +87,7 @@ struct HeadlessHost::Impl {
   std::string folder;
   std::uint64_t now = 0;
 
-  // Windows and the message queue are shared with other threads' Post.
-  std::mutex mutex;
-  std::map<std::string, WindowProc> classes;
-  std::map<WindowHandle, WindowProc> windows;
-  WindowHandle lastWindow = 0;
-  std::deque<Posted> posted;
+  MessageWindows windows;
 
   // In creation order, which is the firing order at equal instants.
   std::vector<std::shared_ptr<TimerState>> timers;
@@ -125,12 +109,12 @@ class HeadlessTimer : public Timer {
 
   void SetEnabled(bool enabled) override {
     if (!enabled) {
-      state_->dueMicros = kNever;
-    } else if (state_->dueMicros == kNever && state_->registered) {
+      state_->dueMicros = kNoEventMicros;
+    } else if (state_->dueMicros == kNoEventMicros && state_->registered) {
       state_->dueMicros = now_ + state_->intervalMicros;
     }
   }
-  bool Enabled() const override { return state_->dueMicros != kNever; }
+  bool Enabled() const override { return state_->dueMicros != kNoEventMicros; }
   std::uint32_t Interval() const override {
     return static_cast<std::uint32_t>(state_->intervalMicros / 1000);
   }
@@ -152,7 +136,6 @@ HeadlessHost::~HeadlessHost() {
   // The wave device may still be registered as a timed source.
   impl_->waveOut.reset();
   for (auto& timer : impl_->timers) timer->registered = false;
-  if (HasCurrent() && &Current() == this) SetCurrent(nullptr);
 }
 
 std::uint32_t HeadlessHost::Milliseconds() {
@@ -161,34 +144,18 @@ std::uint32_t HeadlessHost::Milliseconds() {
 
 bool HeadlessHost::RegisterWindowClass(const std::string& className, WindowProc proc,
                                        std::uint32_t* lastError) {
-  std::lock_guard lock(impl_->mutex);
-  if (!impl_->classes.emplace(className, proc).second) {
-    if (lastError) *lastError = kErrorClassAlreadyExists;
-    return false;
-  }
-  return true;
+  return impl_->windows.RegisterWindowClass(className, proc, lastError);
 }
 
 WindowHandle HeadlessHost::CreateHiddenWindow(const std::string& className) {
-  std::lock_guard lock(impl_->mutex);
-  auto found = impl_->classes.find(className);
-  if (found == impl_->classes.end()) return 0;
-  WindowHandle handle = ++impl_->lastWindow;
-  impl_->windows.emplace(handle, found->second);
-  return handle;
+  return impl_->windows.CreateHiddenWindow(className);
 }
 
-void HeadlessHost::DestroyHiddenWindow(WindowHandle window) {
-  std::lock_guard lock(impl_->mutex);
-  impl_->windows.erase(window);
-}
+void HeadlessHost::DestroyHiddenWindow(WindowHandle window) { impl_->windows.DestroyHiddenWindow(window); }
 
 bool HeadlessHost::Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) {
-  std::lock_guard lock(impl_->mutex);
-  if (!impl_->windows.count(window)) return false;
-  impl_->posted.push_back({window, message, wParam, lParam});
-  return true;
+  return impl_->windows.Post(window, message, wParam, lParam);
 }
 
 std::unique_ptr<Timer> HeadlessHost::CreateTimer(std::uint32_t intervalMs, bool enabled,
@@ -242,7 +209,7 @@ void HeadlessHost::AdvanceTo(std::uint64_t micros) {
   for (;;) {
     // The earliest event due by `micros`: sources win ties, then timers in
     // creation order (strict < keeps the first of equals).
-    std::uint64_t best = kNever;
+    std::uint64_t best = kNoEventMicros;
     TimedSource* source = nullptr;
     std::shared_ptr<TimerState> timer;
     for (TimedSource* s : impl_->sources) {
@@ -259,7 +226,7 @@ void HeadlessHost::AdvanceTo(std::uint64_t micros) {
         timer = t;
       }
     }
-    if (best == kNever || best > micros) break;
+    if (best == kNoEventMicros || best > micros) break;
 
     // An instant already passed (a source late to report) runs now.
     impl_->now = std::max(impl_->now, best);
@@ -279,22 +246,7 @@ void HeadlessHost::AdvanceTo(std::uint64_t micros) {
 
 void HeadlessHost::AdvanceMs(std::uint64_t ms) { AdvanceTo(impl_->now + ms * 1000); }
 
-void HeadlessHost::DispatchPosted() {
-  for (;;) {
-    Posted message;
-    WindowProc proc = nullptr;
-    {
-      std::lock_guard lock(impl_->mutex);
-      if (impl_->posted.empty()) return;
-      message = impl_->posted.front();
-      impl_->posted.pop_front();
-      auto found = impl_->windows.find(message.window);
-      if (found == impl_->windows.end()) continue;
-      proc = found->second;
-    }
-    if (proc) proc(message.window, message.message, message.wParam, message.lParam);
-  }
-}
+void HeadlessHost::DispatchPosted() { impl_->windows.Dispatch(); }
 
 void HeadlessHost::AddTimedSource(TimedSource* source) {
   if (std::find(impl_->sources.begin(), impl_->sources.end(), source) == impl_->sources.end()) {

@@ -14,6 +14,9 @@
 
 namespace platform::headless {
 
+// The virtual instant of "no event at all": later than any other.
+constexpr std::uint64_t kNoEventMicros = UINT64_MAX;
+
 // Something that acts at virtual instants of its own choosing (the virtual
 // wave device finishing a block, the virtual MIDI output). The host asks for
 // the next instant and runs it when virtual time gets there.
@@ -21,7 +24,7 @@ class TimedSource {
  public:
   virtual ~TimedSource() = default;
   // The next instant (microseconds of virtual time) at which RunDue has work,
-  // or UINT64_MAX for none.
+  // or kNoEventMicros for none.
   virtual std::uint64_t NextEventMicros() const = 0;
   virtual void RunDue(std::uint64_t nowMicros) = 0;
 };

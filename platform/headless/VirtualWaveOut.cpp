@@ -4,9 +4,6 @@
 #include <cstring>
 
 namespace platform::headless {
-namespace {
-constexpr std::uint64_t kNever = UINT64_MAX;
-}
 
 // Playing is a run of contiguous bytes: from runStartMicros the device plays
 // runStartBytes onwards at the byte rate, until it runs out of written data
@@ -318,7 +315,7 @@ MmResult VirtualWaveOut::Close(WaveOutHandle handle) {
 
 std::uint64_t VirtualWaveOut::NextEventMicros() const {
   const Impl& d = *impl_;
-  if (!d.open || d.paused || !d.head) return kNever;
+  if (!d.open || d.paused || !d.head) return kNoEventMicros;
   return d.InstantOf(d.headStart + d.head->bufferLength);
 }
 

@@ -11,15 +11,14 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <map>
-#include <mutex>
 #include <stdexcept>
-#include <unordered_map>
 #include <vector>
 
+#include "platform/MessageWindows.h"
 #include "platform/MidiPlayer.h"
 #include "platform/Picture.h"
 #include "platform/WaveOut.h"
+#include "platform/sdl/Fonts.h"
 #include "platform/sdl/SdlMessageBox.h"
 #include "platform/sdl/SdlMidiPlayer.h"
 #include "platform/sdl/SdlPictureView.h"
@@ -32,7 +31,6 @@
 namespace platform::sdl {
 namespace {
 
-constexpr const char* kDefaultFont = "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf";
 // Never sleep longer than this, so a lost wake-up costs little.
 constexpr Uint32 kMaxWaitMs = 20;
 // Events handled per turn of the loop before due timers get their go, so a
@@ -41,11 +39,6 @@ constexpr int kMaxEventsPerTurn = 256;
 // The picture area of the main window; presses outside it reach nobody.
 constexpr int kPictureWidth = 400, kPictureHeight = 300;
 constexpr int kLaidOutWidth = 401, kLaidOutHeight = 301;
-
-std::string FontPath() {
-  const char* env = std::getenv("KESTO_FONT");
-  return env && *env ? env : kDefaultFont;
-}
 
 class SdlHost;
 
@@ -115,10 +108,16 @@ class SdlHost final : public Host {
   ~SdlHost() override;
 
   std::uint32_t Milliseconds() override { return SDL_GetTicks(); }
-  bool RegisterWindowClass(const std::string& className, WindowProc proc, std::uint32_t* lastError) override;
-  WindowHandle CreateHiddenWindow(const std::string& className) override;
-  void DestroyHiddenWindow(WindowHandle window) override;
-  bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  bool RegisterWindowClass(const std::string& className, WindowProc proc, std::uint32_t* lastError) override {
+    return windows_.RegisterWindowClass(className, proc, lastError);
+  }
+  WindowHandle CreateHiddenWindow(const std::string& className) override {
+    return windows_.CreateHiddenWindow(className);
+  }
+  void DestroyHiddenWindow(WindowHandle window) override { windows_.DestroyHiddenWindow(window); }
+  bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    return windows_.Post(window, message, wParam, lParam);
+  }
   std::unique_ptr<Timer> CreateTimer(std::uint32_t intervalMs, bool enabled, std::function<void()> onTimer) override;
   MainWindow& Main() override { return *main_; }
   void ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
@@ -138,7 +137,6 @@ class SdlHost final : public Host {
   // what is queued, fire what is due, redraw what changed.
   void Turn();
   void Dispatch(const SDL_Event& event);
-  void DispatchPosted(const SDL_UserEvent& posted);
   void DispatchKey(const SDL_KeyboardEvent& key);
   void FireDueTimers();
   std::uint64_t EarliestDue() const;
@@ -147,11 +145,9 @@ class SdlHost final : public Host {
   std::string folder_;
   Uint32 postedEventType_ = 0;
 
-  // Guards the window table: Post runs on the audio thread too.
-  mutable std::mutex windowsMutex_;
-  std::unordered_map<WindowHandle, WindowProc> windows_;
-  std::map<std::string, WindowProc> classes_;
-  WindowHandle lastHandle_ = 0;
+  // Post runs on the audio thread too; each message queued there wakes the
+  // loop with one event of postedEventType_, which dispatches one message.
+  MessageWindows windows_;
 
   // Creation order. A timer destroyed while timers fire leaves a hole that is
   // swept once no firing is in progress (firing nests inside modal boxes).
@@ -211,6 +207,11 @@ SdlHost::SdlHost(std::string folder) : folder_(std::move(folder)) {
     postedEventType_ = SDL_RegisterEvents(1);
     if (postedEventType_ == Uint32(-1)) throw std::runtime_error(SDL_GetError());
     main_ = std::make_unique<SdlMainWindow>();
+    windows_.SetWakeUp([type = postedEventType_] {
+      SDL_Event event{};
+      event.type = type;
+      return SDL_PushEvent(&event) == 1;
+    });
   } catch (...) {
     SDL_Quit();
     throw;
@@ -218,7 +219,6 @@ SdlHost::SdlHost(std::string folder) : folder_(std::move(folder)) {
 }
 
 SdlHost::~SdlHost() {
-  if (HasCurrent() && &Current() == this) SetCurrent(nullptr);
   for (SdlTimer* timer : timers_)
     if (timer) timer->host_ = nullptr;
   waveOut_.reset();  // it may hold the audio device, which SDL_Quit tears down
@@ -226,46 +226,6 @@ SdlHost::~SdlHost() {
   if (boxFont_) TTF_CloseFont(boxFont_);
   if (ttfStarted_) TTF_Quit();
   SDL_Quit();
-}
-
-bool SdlHost::RegisterWindowClass(const std::string& className, WindowProc proc, std::uint32_t* lastError) {
-  std::lock_guard lock(windowsMutex_);
-  if (!classes_.emplace(className, proc).second) {
-    if (lastError) *lastError = kErrorClassAlreadyExists;
-    return false;
-  }
-  if (lastError) *lastError = 0;
-  return true;
-}
-
-WindowHandle SdlHost::CreateHiddenWindow(const std::string& className) {
-  std::lock_guard lock(windowsMutex_);
-  const auto found = classes_.find(className);
-  if (found == classes_.end() || !found->second) return 0;
-  const WindowHandle handle = ++lastHandle_;
-  windows_[handle] = found->second;
-  return handle;
-}
-
-void SdlHost::DestroyHiddenWindow(WindowHandle window) {
-  std::lock_guard lock(windowsMutex_);
-  windows_.erase(window);
-}
-
-// Packed into the event itself: SDL_PushEvent copies it under SDL's own lock,
-// so posting allocates nothing and is safe from the audio callback.
-bool SdlHost::Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-  {
-    std::lock_guard lock(windowsMutex_);
-    if (!windows_.count(window)) return false;
-  }
-  SDL_Event event{};
-  event.user.type = postedEventType_;
-  event.user.windowID = Uint32(window);
-  event.user.code = Sint32(message);
-  event.user.data1 = reinterpret_cast<void*>(wParam);
-  event.user.data2 = reinterpret_cast<void*>(lParam);
-  return SDL_PushEvent(&event) == 1;
 }
 
 std::unique_ptr<Timer> SdlHost::CreateTimer(std::uint32_t intervalMs, bool enabled, std::function<void()> onTimer) {
@@ -373,7 +333,7 @@ void SdlHost::FireDueTimers() {
 
 void SdlHost::Dispatch(const SDL_Event& event) {
   if (event.type == postedEventType_) {
-    DispatchPosted(event.user);
+    windows_.Dispatch(1);
     return;
   }
   const Uint32 mainId = main_->View().Id();
@@ -416,20 +376,6 @@ void SdlHost::Dispatch(const SDL_Event& event) {
     default:
       break;
   }
-}
-
-void SdlHost::DispatchPosted(const SDL_UserEvent& posted) {
-  const WindowHandle window = posted.windowID;
-  WindowProc proc = nullptr;
-  {
-    std::lock_guard lock(windowsMutex_);
-    const auto found = windows_.find(window);
-    if (found != windows_.end()) proc = found->second;
-  }
-  // A message for a window destroyed since it was posted is dropped.
-  if (proc)
-    proc(window, std::uint32_t(posted.code), reinterpret_cast<std::uintptr_t>(posted.data1),
-         reinterpret_cast<std::intptr_t>(posted.data2));
 }
 
 // Space and Enter press the main window's focused button. While a box is

@@ -30,7 +30,7 @@ bool Playable(const PcmWaveFormat& f) {
 }  // namespace
 
 struct SdlWaveOut::Impl {
-  Host& host;
+  MixerHost& host;
   bool audioStarted = false;
 
   SDL_AudioDeviceID device = 0;
@@ -59,7 +59,7 @@ struct SdlWaveOut::Impl {
   MixSource mixSource;
   Tap tap;
 
-  explicit Impl(Host& h) : host(h) {}
+  explicit Impl(MixerHost& h) : host(h) {}
 
   bool StartAudio() {
     if (!audioStarted) audioStarted = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
@@ -175,7 +175,7 @@ struct SdlWaveOut::Impl {
   }
 };
 
-SdlWaveOut::SdlWaveOut(Host& host) : impl_(std::make_unique<Impl>(host)) {}
+SdlWaveOut::SdlWaveOut(MixerHost& host) : impl_(std::make_unique<Impl>(host)) {}
 
 SdlWaveOut::~SdlWaveOut() {
   impl_->CloseDevice();
@@ -359,6 +359,6 @@ void SdlWaveOut::SetTap(Tap tap) {
   if (d.device) d.Unlock();
 }
 
-std::unique_ptr<WaveOut> CreateSdlWaveOut(Host& host) { return std::make_unique<SdlWaveOut>(host); }
+std::unique_ptr<WaveOut> CreateSdlWaveOut(MixerHost& host) { return std::make_unique<SdlWaveOut>(host); }
 
 }  // namespace platform::sdl

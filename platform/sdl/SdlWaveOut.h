@@ -3,7 +3,7 @@
 // beside the waves; SDL may change rate, format and channels, and an
 // SDL_AudioStream converts the written blocks to what the device took. The audio callback
 // plays the blocks in order, counts the bytes played and posts one
-// mm::kWomDone per finished block through Host::Post, the only step
+// mm::kWomDone per finished block through MixerHost::Post, the only step
 // that crosses threads. The device buffer holds about 12 ms (128 to 512
 // frames).
 //
@@ -25,7 +25,7 @@ constexpr int kPreferredMixRate = 44100;
 
 class SdlWaveOut final : public WaveOut {
  public:
-  explicit SdlWaveOut(Host& host);
+  explicit SdlWaveOut(MixerHost& host);
   ~SdlWaveOut() override;
   SdlWaveOut(const SdlWaveOut&) = delete;
   SdlWaveOut& operator=(const SdlWaveOut&) = delete;
@@ -66,6 +66,6 @@ class SdlWaveOut final : public WaveOut {
   std::unique_ptr<Impl> impl_;
 };
 
-std::unique_ptr<WaveOut> CreateSdlWaveOut(Host& host);
+std::unique_ptr<WaveOut> CreateSdlWaveOut(MixerHost& host);
 
 }  // namespace platform::sdl

@@ -41,7 +41,7 @@ struct Converted {
 };
 Converted Convert(const std::string& onePath, const std::string& startPath) {
   platform::headless::HeadlessHost host("/nonexistent/");
-  platform::SetCurrent(&host);
+  mixer::WaveMixSetHost(&host);
   mixer::MixSession* session = mixer::WaveMixInit();
   Converted c{};
   for (auto [path, out] : {std::pair{&onePath, &c.one}, std::pair{&startPath, &c.start}}) {
@@ -52,7 +52,7 @@ Converted Convert(const std::string& onePath, const std::string& startPath) {
   c.blockLength = std::size_t(session->blockLength);
   c.blockCount = std::size_t(session->blockCount);
   mixer::WaveMixEndSession(session);
-  platform::SetCurrent(nullptr);
+  mixer::WaveMixSetHost(nullptr);
   return c;
 }
 
@@ -84,12 +84,12 @@ TEST(Application, MixerFailureAtCreationEndsWithoutAWindow) {
     auto device = std::make_unique<VirtualWaveOut>(host, config);
     device->Faults().openResult = c.openResult;
     host.SetWaveOut(std::move(device));
-    platform::SetCurrent(&host);
+    mixer::WaveMixSetHost(&host);
     EXPECT_EQ(CreateForm1(host, 1), nullptr);
     EXPECT_EQ(host.Traced(), (std::vector<std::string>{std::string("{\"box\":\"Application Error\",\"text\":\"") +
                                                         c.text + "\"}"}));
     EXPECT_EQ(mixer::currentSession, nullptr);
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
   }
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "game/Unit1.h"
+#include "mixer/WaveMix.h"
 #include "platform/headless/HeadlessHost.h"
 #include "tests/game/Bmp.h"
 #include "tests/support/TempFolder.h"
@@ -16,14 +17,14 @@ class AllocationTest : public testing::Test {
     folder_.Write("dat/my.dat", "\r\n5\r\n1\r\n0\r\n0\r\n");
     folder_.Write("cg/start.bmp", testing_support::SolidBmp(400, 300, {1, 2, 3}));
     host_ = std::make_unique<platform::headless::HeadlessHost>(folder_.Path());
-    platform::SetCurrent(host_.get());
+    mixer::WaveMixSetHost(host_.get());
     form_ = std::make_unique<TForm1>(*host_);
     form_->FixSeed(2);
     form_->FormCreate();
   }
   void TearDown() override {
     form_.reset();
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
   }
 
   // Allocations over `count` calls of `step`, after `warmUp` calls.

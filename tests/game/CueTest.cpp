@@ -9,6 +9,7 @@
 
 #include "game/Unit1.h"
 #include "mixer/Session.h"
+#include "mixer/WaveMix.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
 #include "tests/game/Bmp.h"
@@ -41,7 +42,7 @@ class CueTest : public testing::Test {
   void TearDown() override {
     form_.reset();
     host_.reset();
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
   }
 
   void AddWave(const std::string& name, const Bytes& data) { folder_.Write("dat/" + name, WaveFile(data)); }
@@ -52,7 +53,7 @@ class CueTest : public testing::Test {
     device->SetRecordGaps(true);
     device_ = device.get();
     host_->SetWaveOut(std::move(device));
-    platform::SetCurrent(host_.get());
+    mixer::WaveMixSetHost(host_.get());
     form_ = std::make_unique<TForm1>(*host_);
     form_->FixSeed(9);
     form_->FormCreate();

@@ -45,7 +45,7 @@ TEST(Engine, QuestionTimeline) {
   Random random;
   random.Seed(1);
   GameState s = Playing(0, 0);
-  s.chosenSide = 2;
+  s.chosenSide = Side::Right;
   std::vector<Face> faces;
   for (int tick = 0; tick < 20; ++tick) {
     const TickResult result = AdvanceTick(s, random);
@@ -53,7 +53,7 @@ TEST(Engine, QuestionTimeline) {
     EXPECT_FALSE(result.levelUp);
     faces.push_back(result.face);
     if (tick == 0) {
-      EXPECT_EQ(s.chosenSide, 0);
+      EXPECT_EQ(s.chosenSide, Side::None);
       s.leftFirst = 1000;  // a redraw would replace it
     }
   }

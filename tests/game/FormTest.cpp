@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "mixer/WaveMix.h"
 #include "platform/headless/HeadlessHost.h"
 #include "tests/game/Bmp.h"
 #include "tests/support/TempFolder.h"
@@ -37,14 +38,14 @@ class FormTest : public testing::Test {
   void Start(std::uint32_t seed = 5) {
     seen_ = 0;
     host_ = std::make_unique<HeadlessHost>(folder_.Path());
-    platform::SetCurrent(host_.get());
+    mixer::WaveMixSetHost(host_.get());
     form_ = std::make_unique<TForm1>(*host_);
     form_->FixSeed(seed);
     form_->Guarded([this] { form_->FormCreate(); });
   }
   void TearDown() override {
     form_.reset();
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
   }
 
   // The trace since the last call.
@@ -254,10 +255,10 @@ TEST_F(FormTest, EarlyPressesAreIgnored) {
   Ticks(4);
   EXPECT_EQ(State().phase, 4);
   Click(100, 150);
-  EXPECT_EQ(State().chosenSide, 0);
+  EXPECT_EQ(State().chosenSide, Side::None);
   Ticks(1);
   Click(100, 150);
-  EXPECT_EQ(State().chosenSide, 1);
+  EXPECT_EQ(State().chosenSide, Side::Left);
 }
 
 TEST_F(FormTest, LevelUpFanfareAtSix) {

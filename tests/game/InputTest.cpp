@@ -60,12 +60,57 @@ TEST(Input, JudgesTheValuesOfTheLevel) {
     s.saved.goodCount = 4;
     s.saved.missCount = 2;
     EXPECT_EQ(Answer(s, c.x), c.correct);
-    EXPECT_EQ(s.chosenSide, c.side);
+    EXPECT_EQ(std::int32_t(s.chosenSide), c.side);  // the number the record of state shows
     EXPECT_EQ(s.phase, c.correct ? 100 : 200);
     EXPECT_EQ(s.saved.goodCount, c.correct ? 5 : 4);
     EXPECT_EQ(s.saved.missCount, c.correct ? 2 : 3);
     EXPECT_EQ(s.timeLeft, c.correct ? 20 : 19);
     EXPECT_EQ(s.level, c.level);
+  }
+}
+
+// What a press does in each state of the window, and what it leaves in the
+// record: a start and a restart both begin a game, nothing else does.
+TEST(Input, PressByState) {
+  struct Case {
+    const char* name;
+    bool running, gameOver;
+    std::int32_t phase;
+    int x, y;
+    PressResult result;
+  } cases[] = {
+      {"title", false, false, 16, 300, 150, PressResult::Start},
+      {"too early", true, false, 4, 300, 150, PressResult::Ignored},
+      {"right", true, false, 9, 300, 150, PressResult::Right},
+      {"wrong", true, false, 9, 100, 150, PressResult::Wrong},
+      {"during the reaction", true, false, 100, 300, 150, PressResult::Ignored},
+      {"restart place", true, true, 16, 20, 230, PressResult::Restart},
+      {"end place", true, true, 16, 20, 270, PressResult::End},
+      {"elsewhere after the game", true, true, 16, 300, 150, PressResult::Ignored},
+      // The game-over screen's places count even with the engine stopped.
+      {"game over, engine stopped", false, true, 16, 300, 150, PressResult::Ignored},
+      {"restart, engine stopped", false, true, 16, 20, 230, PressResult::Restart},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameState s;
+    s.gameOver = c.gameOver;
+    s.phase = c.phase;
+    s.timeLeft = 7;
+    s.level = 9;
+    s.leftFirst = 3;
+    s.rightFirst = 8;  // sums at level 9: 3+0 against 8+0, right is bigger
+    s.saved.goodCount = 4;
+    s.saved.missCount = 2;
+    EXPECT_EQ(Press(s, c.running, c.x, c.y), c.result);
+    const bool begun = c.result == PressResult::Start || c.result == PressResult::Restart;
+    const bool right = c.result == PressResult::Right, wrong = c.result == PressResult::Wrong;
+    EXPECT_EQ(s.timeLeft, begun ? 50 : wrong ? 6 : 7);
+    EXPECT_EQ(s.level, begun ? 0 : 9);
+    EXPECT_EQ(s.phase, begun ? 0 : right ? 100 : wrong ? 200 : c.phase);
+    EXPECT_EQ(s.gameOver, begun ? false : c.gameOver);
+    EXPECT_EQ(s.saved.goodCount, begun ? 0 : right ? 5 : 4);
+    EXPECT_EQ(s.saved.missCount, wrong ? 3 : 2);
   }
 }
 

@@ -97,7 +97,7 @@ TEST(Render, PlayFrameExpressions) {
     SCOPED_TRACE(c.name);
     GameState s;
     s.phase = c.phase;
-    s.chosenSide = c.chosenSide;
+    s.chosenSide = Side(c.chosenSide);
     s.level = c.level;
     s.frameCount = c.frameCount;
     s.leftFirst = 8;

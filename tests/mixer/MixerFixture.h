@@ -39,7 +39,7 @@ class MixerTest : public ::testing::Test {
     fs::create_directories(folder_);
     unsetenv("WAVEMIX_INI");
     host_ = std::make_unique<HeadlessHost>(folder_.string());
-    platform::SetCurrent(host_.get());
+    mixer::WaveMixSetHost(host_.get());
     UseDevices(VirtualWaveOutConfig{});
   }
 
@@ -57,7 +57,7 @@ class MixerTest : public ::testing::Test {
     mixer::currentSession = nullptr;
     mixer::deviceOwner = nullptr;
     host_.reset();
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
     fs::remove_all(folder_);
   }
 

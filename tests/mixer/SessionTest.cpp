@@ -1,5 +1,7 @@
 #include "tests/mixer/MixerFixture.h"
 
+#include <algorithm>
+
 namespace mixer_test {
 namespace {
 
@@ -173,6 +175,30 @@ TEST_F(SessionTest, OneSessionAtATimeAndStaleHandlesAreRefused) {
   MixSession* fresh = WaveMixInit();
   EXPECT_EQ(fresh->openChannelCount, 0);
   EXPECT_EQ(fresh->channel[2], ClosedChannel());
+}
+
+TEST_F(SessionTest, WithoutAHostTheCallsThatNeedOneAreMixerErrors) {
+  const std::string noHost = "The mixer has no host: call WaveMixSetHost before using it";
+  WaveMixSetHost(nullptr);
+  EXPECT_EQ(ErrorOf([] { WaveMixInit(); }), noHost);
+  EXPECT_EQ(currentSession, nullptr);
+
+  WaveMixSetHost(host_.get());
+  MixSession* s = WaveMixInit();
+  const Bytes image = Wav({}, Bytes(600, 0x90));
+  WaveMixSetHost(nullptr);
+  EXPECT_EQ(ErrorOf([&] { LoadMemory(image); }), noHost);
+  EXPECT_EQ(ErrorOf([&] { WaveMixActivate(s, 1); }), noHost);
+  EXPECT_EQ(deviceOwner, nullptr);
+  EXPECT_EQ(s->active, 0);
+
+  // Nothing was left half done: with the host back the session carries on.
+  WaveMixSetHost(host_.get());
+  WaveMixActivate(s, 1);
+  WaveMixOpenChannels(s, 0, CHANNELS_ONE);
+  Play(0, Wave(Bytes(600, 0x90)));
+  host_->AdvanceMs(200);
+  EXPECT_NE(std::find(Heard().begin(), Heard().end(), 0x90), Heard().end());
 }
 
 }  // namespace

@@ -29,7 +29,6 @@ class SdlMidiPlayerTest : public testing::Test {
     setenv("SDL_DISKAUDIOFILE", output_.c_str(), 1);
     unsetenv("KESTO_SOUNDFONT");
     host_ = CreateSdlHost("/tmp/");
-    SetCurrent(host_.get());
   }
   void TearDown() override {
     host_.reset();

@@ -14,6 +14,7 @@
 #include "game/Input.h"
 #include "game/Unit1.h"
 #include "mixer/Channels.h"
+#include "mixer/WaveMix.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
 #include "platform/sdl/SdlHost.h"
@@ -44,7 +45,7 @@ class CueFaultTest : public testing::Test {
   void TearDown() override {
     form_.reset();
     host_.reset();
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
   }
 
   void Start(int failWriteNumber = 0) {
@@ -53,7 +54,7 @@ class CueFaultTest : public testing::Test {
     device_ = device.get();
     device_->Faults().failWriteNumber = failWriteNumber;
     host_->SetWaveOut(std::move(device));
-    platform::SetCurrent(host_.get());
+    mixer::WaveMixSetHost(host_.get());
     form_ = std::make_unique<game::TForm1>(*host_);
     form_->FixSeed(11);
     ASSERT_TRUE(form_->Guarded([this] { form_->FormCreate(); }));
@@ -174,7 +175,7 @@ TEST_F(CueFaultTest, NoSoundfontLeavesTheMusicSilentAndTheGameGoesOn) {
     unsetenv("KESTO_SOUNDFONT");
     GTEST_SKIP() << "no SDL: " << e.what();
   }
-  platform::SetCurrent(host.get());
+  mixer::WaveMixSetHost(host.get());
   auto form = std::make_unique<game::TForm1>(*host);
   form->FixSeed(2);
   EXPECT_TRUE(form->Guarded([&] { form->FormCreate(); }));
@@ -200,7 +201,7 @@ TEST_F(CueFaultTest, NoSoundfontLeavesTheMusicSilentAndTheGameGoesOn) {
   EXPECT_GT(timeLeft, 40);
   driver.reset();
   form.reset();
-  platform::SetCurrent(nullptr);
+  mixer::WaveMixSetHost(nullptr);
   host.reset();
   unsetenv("KESTO_SOUNDFONT");
 }

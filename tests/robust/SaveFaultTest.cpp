@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "game/Unit1.h"
+#include "mixer/WaveMix.h"
 #include "platform/headless/HeadlessHost.h"
 #include "tests/game/Bmp.h"
 #include "tests/support/TempFolder.h"
@@ -36,7 +37,7 @@ class SaveFaultTest : public testing::Test {
   void TearDown() override {
     form_.reset();
     host_.reset();
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
     if (mounted_) ::umount2(folder_.Path().append("dat").c_str(), MNT_DETACH);
   }
 
@@ -44,7 +45,7 @@ class SaveFaultTest : public testing::Test {
     folder_.Write("dat/my.dat", kOldRecord);
     folder_.Write("cg/start.bmp", testing_support::SolidBmp(400, 300, platform::Color{1, 2, 3}));
     host_ = std::make_unique<HeadlessHost>(folder_.Path());
-    platform::SetCurrent(host_.get());
+    mixer::WaveMixSetHost(host_.get());
     form_ = std::make_unique<game::TForm1>(*host_);
     form_->FixSeed(3);
     ASSERT_TRUE(form_->Guarded([this] { form_->FormCreate(); }));

@@ -29,6 +29,7 @@
 #include "game/Input.h"
 #include "game/Record.h"
 #include "mixer/Channels.h"
+#include "mixer/WaveMix.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
 
@@ -71,7 +72,7 @@ class Soak {
     host_.SetTraceSink([this](const std::string& line) {
       if (line.rfind("{\"box\"", 0) == 0) lastBox_ = line, ++boxes_;
     });
-    platform::SetCurrent(&host_);
+    mixer::WaveMixSetHost(&host_);
     form_ = app::CreateForm1(host_, seed);
     if (!form_) Fail("the window could not be created");
     if (boxes_) Fail("start-up showed " + lastBox_);
@@ -79,7 +80,7 @@ class Soak {
   }
   ~Soak() {
     form_.reset();
-    platform::SetCurrent(nullptr);
+    mixer::WaveMixSetHost(nullptr);
   }
 
   void PlayOne() {

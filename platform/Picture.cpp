@@ -1,23 +1,15 @@
-// Pictures on plain pixel buffers. SDL loads the BMP files and SDL2_ttf lays
-// out and rasterises the text; the copies and the compositing are ours, so a
-// frame needs no surface and no allocation once its texts have been seen.
+// Pictures on plain pixel buffers: the copies, the boxes and the compositing
+// of text are ours, so a frame needs no surface and no allocation once its
+// texts have been seen. The backend decodes the files and draws the glyphs.
 #include "platform/Picture.h"
-
-#include <SDL.h>
-#ifndef __EMSCRIPTEN__
-#include <SDL_image.h>
-#endif
-#include <SDL_ttf.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
 #include <tuple>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/Errors.h"
@@ -25,7 +17,6 @@
 namespace platform {
 namespace {
 
-constexpr const char* kDefaultFont = "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf";
 // Rendered texts are kept for reuse; past this many the cache starts afresh
 // so a long session cannot grow it without bound.
 constexpr std::size_t kMaxCachedTexts = 4096;
@@ -36,72 +27,21 @@ Color Unpack(std::uint32_t p) {
   return Color{std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p)};
 }
 
-std::string FontPath() {
-  const char* env = std::getenv("KESTO_FONT");
-  return env && *env ? env : kDefaultFont;
-}
-
-// A text as SDL2_ttf rasterised it: one coverage byte per pixel of its cell.
-struct TextImage {
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> coverage;
-};
-
-// One TTF_Font per size and style (changing a font's size drops its glyph
-// cache), and the texts drawn so far.
+// The texts drawn so far, by size, style and text.
 class TextCache {
  public:
-  ~TextCache() {
-    for (auto& [key, font] : fonts_) TTF_CloseFont(font);
-    if (initialised_) TTF_Quit();
-  }
-
-  const TextImage& Get(int sizePoints, int style, const std::string& text) {
-    Key key{sizePoints, style, text};
+  const TextImage& Get(int sizePoints, bool bold, bool italic, const std::string& text) {
+    Key key{sizePoints, bold, italic, text};
     auto found = texts_.find(key);
     if (found != texts_.end()) return found->second;
     if (texts_.size() >= kMaxCachedTexts) texts_.clear();
-    TextImage image = Render(Font(sizePoints, style), text);
+    TextImage image;
+    if (!text.empty()) image = BackendTextRasterizer().Rasterize(sizePoints, bold, italic, text);
     return texts_.emplace(std::move(key), std::move(image)).first->second;
   }
 
  private:
-  using Key = std::tuple<int, int, std::string>;
-
-  TTF_Font* Font(int sizePoints, int style) {
-    auto found = fonts_.find({sizePoints, style});
-    if (found != fonts_.end()) return found->second;
-    if (!initialised_) {
-      if (TTF_Init() != 0) throw IoError(std::string("TTF_Init: ") + TTF_GetError());
-      initialised_ = true;
-    }
-    std::string path = FontPath();
-    TTF_Font* font = TTF_OpenFontDPI(path.c_str(), std::max(sizePoints, 1), 96, 96);
-    if (!font) throw IoError("Cannot open font " + path + ": " + TTF_GetError());
-    TTF_SetFontStyle(font, style);
-    fonts_[{sizePoints, style}] = font;
-    return font;
-  }
-
-  static TextImage Render(TTF_Font* font, const std::string& text) {
-    TextImage image;
-    if (text.empty()) return image;
-    // White on black: the shaded surface's palette index is the coverage.
-    SDL_Surface* surface =
-        TTF_RenderUTF8_Shaded(font, text.c_str(), SDL_Color{255, 255, 255, 255}, SDL_Color{0, 0, 0, 255});
-    if (!surface) throw IoError(std::string("Cannot render text: ") + TTF_GetError());
-    image.width = surface->w;
-    image.height = surface->h;
-    image.coverage.resize(std::size_t(image.width) * image.height);
-    const auto* rows = static_cast<const std::uint8_t*>(surface->pixels);
-    for (int y = 0; y < image.height; ++y)
-      std::memcpy(&image.coverage[std::size_t(y) * image.width], rows + y * surface->pitch, image.width);
-    SDL_FreeSurface(surface);
-    return image;
-  }
-
-  bool initialised_ = false;
-  std::map<std::pair<int, int>, TTF_Font*> fonts_;
+  using Key = std::tuple<int, bool, bool, std::string>;
   std::map<Key, TextImage> texts_;
 };
 
@@ -125,7 +65,7 @@ struct Picture::Impl {
   std::vector<int> columns;            // source column of each column of a copy
   Color font, brush{255, 255, 255}, pen;
   int fontSize = 8;
-  int fontStyle = TTF_STYLE_NORMAL;
+  bool bold = false, italic = false;
 
   void Resize(int w, int h) {
     width = w;
@@ -133,25 +73,14 @@ struct Picture::Impl {
     pixels.assign(std::size_t(w) * h, 0xFFFFFF);
   }
 
-  void Take(SDL_Surface* loaded32) {
-    Resize(loaded32->w, loaded32->h);
-    for (int y = 0; y < height; ++y) {
-      const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(loaded32->pixels) +
-                                                               y * loaded32->pitch);
-      for (int x = 0; x < width; ++x) pixels[std::size_t(y) * width + x] = row[x] & 0xFFFFFF;
-    }
+  void Load(const void* bytes, std::size_t size, const std::string& what) {
+    Image image = BackendPictureCodec().DecodeBmp(bytes, size, what);
+    width = image.width;
+    height = image.height;
+    pixels = std::move(image.pixels);
+    for (std::uint32_t& p : pixels) p &= 0xFFFFFF;
     loaded = true;
     ++version;
-  }
-
-  void Load(SDL_RWops* rw, const std::string& what) {
-    SDL_Surface* surface = SDL_LoadBMP_RW(rw, 1);
-    if (!surface) throw IoError(what + ": " + SDL_GetError());
-    SDL_Surface* converted = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_XRGB8888, 0);
-    SDL_FreeSurface(surface);
-    if (!converted) throw IoError(what + ": " + SDL_GetError());
-    Take(converted);
-    SDL_FreeSurface(converted);
   }
 
   void Fill(int left, int top, int right, int bottom, std::uint32_t colour) {
@@ -176,24 +105,23 @@ bool Picture::Loaded() const { return impl_->loaded; }
 void Picture::LoadFromFile(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) throw IoError(LoadError(path));
-  SDL_RWops* rw = SDL_RWFromFP(file, SDL_TRUE);
-  if (!rw) {
-    std::fclose(file);
-    throw IoError(path + ": " + SDL_GetError());
-  }
-  impl_->Load(rw, path);
+  std::vector<char> bytes;
+  char buffer[65536];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+  const bool failed = std::ferror(file);
+  std::fclose(file);
+  if (failed) throw IoError(LoadError(path));
+  impl_->Load(bytes.data(), bytes.size(), path);
 }
 
-void Picture::LoadFromMemory(const void* bytes, std::size_t size) {
-  SDL_RWops* rw = SDL_RWFromConstMem(bytes, int(size));
-  if (!rw) throw IoError(std::string("picture: ") + SDL_GetError());
-  impl_->Load(rw, "picture");
-}
+void Picture::LoadFromMemory(const void* bytes, std::size_t size) { impl_->Load(bytes, size, "picture"); }
 
 void Picture::SetFont(Color color, int sizePoints, bool bold, bool italic) {
   impl_->font = color;
   impl_->fontSize = sizePoints;
-  impl_->fontStyle = (bold ? TTF_STYLE_BOLD : 0) | (italic ? TTF_STYLE_ITALIC : 0);
+  impl_->bold = bold;
+  impl_->italic = italic;
 }
 
 void Picture::SetBrush(Color color) { impl_->brush = color; }
@@ -235,7 +163,7 @@ void Picture::CopyRect(Rect dest, const Picture& source, Rect sourceRect) {
 
 void Picture::PutText(int x, int y, const std::string& utf8) {
   Impl& d = *impl_;
-  const TextImage& text = Texts().Get(d.fontSize, d.fontStyle, utf8);
+  const TextImage& text = Texts().Get(d.fontSize, d.bold, d.italic, utf8);
   const std::uint32_t bg = Pack(d.brush);
   const int fr = d.font.r, fg = d.font.g, fb = d.font.b;
   const int br = d.brush.r, bgc = d.brush.g, bb = d.brush.b;
@@ -277,18 +205,7 @@ const std::uint32_t* Picture::Pixels() const { return impl_->pixels.data(); }
 std::uint64_t Picture::Version() const { return impl_->version; }
 
 void Picture::SavePng(const std::string& path) const {
-#ifdef __EMSCRIPTEN__
-  // Shots are the headless runner's; the browser build has no PNG writer.
-  throw IoError(path + ": PNG shots are not built into the web version");
-#else
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-      const_cast<std::uint32_t*>(impl_->pixels.data()), impl_->width, impl_->height, 32, impl_->width * 4,
-      SDL_PIXELFORMAT_XRGB8888);
-  if (!surface) throw IoError(path + ": " + SDL_GetError());
-  const int result = IMG_SavePNG(surface, path.c_str());
-  SDL_FreeSurface(surface);
-  if (result != 0) throw IoError(path + ": " + IMG_GetError());
-#endif
+  BackendPictureCodec().WritePng(path, impl_->pixels.data(), impl_->width, impl_->height);
 }
 
 }  // namespace platform

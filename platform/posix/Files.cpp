@@ -1,0 +1,76 @@
+#include "platform/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/Errors.h"
+
+namespace platform {
+namespace {
+
+[[noreturn]] void Fail(const char* what, const std::string& path, int error) {
+  throw IoError(std::string(what) + " \"" + path + "\". " + std::strerror(error));
+}
+
+// Writes all of `bytes`, retrying after short writes.
+bool WriteFully(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(std::size_t(n));
+  }
+  return true;
+}
+
+std::string Folder(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+void ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+  struct stat old {};
+  const bool exists = ::stat(path.c_str(), &old) == 0;
+  const std::string temp = path + ".tmp";
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) Fail("Cannot create file", path, errno);
+  int error = 0;
+  if (exists && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+  if (!WriteFully(fd, bytes) || ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temp.c_str());
+    Fail("Cannot write file", path, error);
+  }
+  // Make the rename itself durable; the file is already in place either way.
+  const int dir = ::open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+std::string ExecutableFolder() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return "./";
+  return exe.parent_path().string() + "/";
+}
+
+}  // namespace platform

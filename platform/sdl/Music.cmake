@@ -1,1 +1,0 @@
-target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/FluidMusic.cpp)
