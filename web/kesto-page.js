@@ -16,6 +16,8 @@
     const k = Math.max(1, Math.floor(Math.min(innerWidth / WIDTH, (innerHeight - bar) / HEIGHT)));
     canvas.style.width = WIDTH * k + 'px';
     canvas.style.height = HEIGHT * k + 'px';
+    // The game's boxes grow with the picture.
+    document.documentElement.style.setProperty('--k', k);
   };
   fit();
   addEventListener('resize', fit);
