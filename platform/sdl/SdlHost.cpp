@@ -24,6 +24,9 @@
 #include "platform/sdl/SdlPictureView.h"
 #include "platform/sdl/SdlProbe.h"
 #include "platform/sdl/SdlWaveOut.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/web/WebPage.h"
+#endif
 
 namespace platform::sdl {
 namespace {
@@ -259,6 +262,12 @@ TTF_Font* SdlHost::BoxFont() {
 }
 
 void SdlHost::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) {
+#ifdef __EMSCRIPTEN__
+  // The browser has one canvas, the main window's: the box is the page's,
+  // over the picture, and takes the presses and keys while it is open.
+  const int pageBox = web::OpenBox(caption, text, icon == BoxIcon::Error);
+  while (!web::BoxConfirmed(pageBox)) Turn();
+#else
   SdlMessageBox box(caption, text, icon, BoxFont());
   boxes_.push_back(&box);
   struct Pop {
@@ -269,6 +278,7 @@ void SdlHost::ShowMessageBox(const std::string& caption, const std::string& text
   while (!box.Confirmed()) Turn();
   // Give the keyboard back to the window the box was in front of.
   if (boxes_.size() == 1 && main_->View().Shown()) main_->View().Focus();
+#endif
 }
 
 int SdlHost::Run() {

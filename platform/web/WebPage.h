@@ -1,0 +1,34 @@
+// The browser build's side of the page (web/kesto-page.js): the game's file
+// system, the message box, the music player and the frame left when the game
+// has ended. Only the web build compiles this.
+#pragma once
+
+#include <string>
+
+namespace platform::web {
+
+// Lays out the game's folder (`folder` ends with '/'): dat/ is kept in the
+// browser's IndexedDB, so the record survives a reload; the preloaded waves,
+// music names and cg/ are put beside it. The record is written back to
+// IndexedDB after every save. Waits until the stored files are in place.
+void PrepareFolder(const std::string& folder);
+
+// A modal box of the page over the picture: caption, text, an error sign and
+// an OK button. Returns its number; BoxConfirmed tells when it was confirmed.
+int OpenBox(const std::string& caption, const std::string& text, bool error);
+bool BoxConfirmed(int box);
+
+// The game runs: the page takes its loading indicator away.
+void Running();
+// The main window has closed: the page shows that the game has ended and
+// offers to play again.
+void Ended();
+
+// The music of the page: a pre-rendered piece named after the MIDI file
+// ("dat/kuvol.mid" plays "music/kuvol.ogg"). Play starts it from the
+// beginning as soon as the browser allows sound.
+void MusicOpen(const std::string& midiPath);
+void MusicPlay();
+void MusicClose();
+
+}  // namespace platform::web
