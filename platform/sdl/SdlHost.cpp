@@ -224,6 +224,11 @@ SdlHost::SdlHost(std::string folder, int scale) : folder_(std::move(folder)), sc
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // Crisp pixels when the picture is enlarged.
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  // Our windows draw with the software renderer into the window's own
+  // framebuffer (XShm on X11). Left to itself SDL backs that framebuffer
+  // with an OpenGL texture, which on a machine without a GPU means Mesa's
+  // llvmpipe: some 55 MB of LLVM and two more threads to copy 400 x 300.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) throw std::runtime_error(SDL_GetError());
   try {
     postedEventType_ = SDL_RegisterEvents(1);
@@ -285,7 +290,10 @@ TTF_Font* SdlHost::BoxFont() {
 
 int SdlHost::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon,
                             const std::vector<std::string>& buttons) {
-  SdlMessageBox box(caption, text, icon, BoxFont(), buttons, main_->View().Scale());
+  // Boxes grow with the main window; before it is shown, with its scale.
+  SdlPictureView& view = main_->View();
+  const int factor = view.Shown() ? view.ShownFactor() : std::max(scale_, kMinScale);
+  SdlMessageBox box(caption, text, icon, BoxFont(), buttons, factor);
   boxes_.push_back(&box);
   struct Pop {
     std::vector<SdlMessageBox*>& boxes;

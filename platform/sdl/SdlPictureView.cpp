@@ -65,6 +65,11 @@ void SdlPictureView::ToggleFullscreen() {
   dirty_ = true;
 }
 
+int SdlPictureView::ShownFactor() const {
+  const Placement place = Place();
+  return width_ > 0 ? std::clamp(place.width / width_, kMinScale, kMaxScale) : kMinScale;
+}
+
 Placement SdlPictureView::Place() const {
   int w = 0, h = 0;
   SDL_GetWindowSize(window_, &w, &h);
