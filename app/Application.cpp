@@ -1,10 +1,14 @@
 #include "app/Application.h"
 
 #include <exception>
+#include <charconv>
 #include <iostream>
 
 #include "mixer/WaveMix.h"
+#include "app/HeadlessRunner.h"
 #include "platform/Files.h"
+#include "platform/Scaling.h"
+#include "platform/Signals.h"
 #ifdef _WIN32
 #include "platform/win32/Win32Host.h"
 #else
@@ -27,23 +31,81 @@ std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<st
   return form;
 }
 
-int RunWindowed() {
+int RunWindowed(int scale) {
   std::unique_ptr<platform::Host> host;
   try {
 #ifdef _WIN32
     host = platform::win32::CreateWin32Host(platform::ExecutableFolder());
 #else
-    host = platform::sdl::CreateSdlHost(platform::ExecutableFolder());
+    host = platform::sdl::CreateSdlHost(platform::ExecutableFolder(), scale);
 #endif
   } catch (const std::exception& e) {
     std::cerr << "kesto: " << e.what() << '\n';
     return 1;
   }
+  host->SetStopCheck([] { return platform::QuitSignal() != 0; });
   mixer::WaveMixSetHost(host.get());
   int code = 1;
-  if (std::unique_ptr<game::TForm1> form = CreateForm1(*host)) code = host->Run();
+  if (std::unique_ptr<game::TForm1> form = CreateForm1(*host)) {
+    code = host->Run();
+    // Stopped by a signal with the window open: save as a close would, but
+    // with no box, since nobody may be left to confirm it.
+    if (platform::QuitSignal() && !host->Main().Closed()) {
+      try {
+        form->SaveRecordQuietly();
+        code = 0;
+      } catch (const std::exception& e) {
+        std::cerr << "kesto: " << e.what() << '\n';
+        code = 1;
+      }
+    }
+  }
   mixer::WaveMixSetHost(nullptr);
   return code;
+}
+
+const char kUsage[] =
+    "usage: kesto [--scale N]\n"
+    "       kesto --headless [--seed N] [--script FILE] [--folder DIR] [--audio-out FILE.wav]\n"
+    "       kesto --help\n"
+    "\n"
+    "  --scale N            show the 400 x 300 picture N times as large (1 to 8); by default the\n"
+    "                       largest factor whose window takes at most two thirds of the screen's height\n"
+    "  --headless           run without a display, in virtual time, driven by a script\n"
+    "  --seed N             (headless) fix the random numbers\n"
+    "  --script FILE        (headless) read the script from FILE instead of standard input\n"
+    "  --folder DIR         (headless) play from the game folder DIR (its dat/ and cg/)\n"
+    "  --audio-out FILE.wav (headless) write what the sound device played as a WAVE file\n"
+    "  --help               show this help and exit\n"
+    "\n"
+    "In the window: F11 or Alt+Enter toggles fullscreen; Left/Right (or A/D) answer like a\n"
+    "press on that half. SIGTERM, SIGINT and SIGHUP save the best score and exit.\n";
+
+int Main(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+  for (const std::string& arg : args) {
+    if (arg == "--help") {
+      out << kUsage;
+      return 0;
+    }
+  }
+  if (!args.empty() && args[0] == "--headless") {
+    return RunHeadless(std::vector<std::string>(args.begin() + 1, args.end()), in, out, err);
+  }
+  int scale = 0;
+  if (args.size() == 2 && args[0] == "--scale") {
+    const std::string& text = args[1];
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), scale);
+    if (ec != std::errc() || end != text.data() + text.size() || scale < platform::kMinScale ||
+        scale > platform::kMaxScale) {
+      err << "kesto: bad scale '" << text << "' (expected " << platform::kMinScale << " to " << platform::kMaxScale
+          << ")\n";
+      return 2;
+    }
+  } else if (!args.empty()) {
+    err << "kesto: unknown argument '" << args[0] << "'\n" << kUsage;
+    return 2;
+  }
+  return RunWindowed(scale);
 }
 
 }  // namespace app

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "game/Unit1.h"
 #include "platform/Host.h"
@@ -24,7 +26,15 @@ using FormFactory = std::function<std::unique_ptr<game::TForm1>(platform::Host&)
 std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<std::uint32_t> seed = std::nullopt,
                                           const FormFactory& make = {});
 
-// The game in a real window; returns the exit code.
-int RunWindowed();
+// The game in a real window, enlarged `scale` times (0: the display's
+// default); returns the exit code. Ends without a box on a quit signal
+// (platform/Signals.h; the caller catches them): the record saved, 0, or 1
+// with the error on stderr.
+int RunWindowed(int scale = 0);
+
+// The program: its arguments (after the program's name) pick the window,
+// the headless runner or the help (on `out`, exit 0); a bad argument is
+// reported on `err` with the usage, exit 2.
+int Main(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace app

@@ -19,6 +19,7 @@
 #include "platform/Json.h"
 #include "platform/Picture.h"
 #include "platform/ScriptLines.h"
+#include "platform/Signals.h"
 #include "platform/WavFile.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
@@ -147,10 +148,18 @@ void Click(Run& run, const std::vector<std::string>& words) {
 }
 
 void KeyCommand(Run& run, const std::vector<std::string>& words) {
-  if (words[1] != "space" && words[1] != "enter") {
-    throw ScriptError("bad key '" + words[1] + "' (expected space or enter)");
+  using platform::Key;
+  static constexpr std::pair<std::string_view, Key> kKeys[] = {
+      {"space", Key::Space}, {"enter", Key::Enter}, {"left", Key::Left},
+      {"right", Key::Right}, {"a", Key::A},         {"d", Key::D},
+  };
+  for (const auto& [name, key] : kKeys) {
+    if (words[1] == name) {
+      run.host.KeyPress(key);
+      return;
+    }
   }
-  run.host.KeyPress(words[1] == "space" ? platform::Key::Space : platform::Key::Enter);
+  throw ScriptError("bad key '" + words[1] + "' (expected space, enter, left, right, a or d)");
 }
 
 void Close(Run& run, const std::vector<std::string>&) {
@@ -238,20 +247,34 @@ int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ost
     host.Trace("{\"exit\":1}");
     return 1;
   }
-  Run run{host, *form, out};
-  for (platform::ScriptLines lines(script); lines.Next();) {
+  const auto end = [&](int code) {
+    form.reset();
+    const int audioCode = writeAudio();
+    if (code == 0) code = audioCode;
+    host.Trace("{\"exit\":" + std::to_string(code) + "}");
+    return code;
+  };
+  // A quit signal ends the run as it ends the window: saved, no box.
+  const auto signalled = [&] {
     try {
-      if (Execute(lines.Words(), run)) {
-        form.reset();
-        const int code = writeAudio();
-        host.Trace("{\"exit\":" + std::to_string(code) + "}");
-        return code;
-      }
+      form->SaveRecordQuietly();
+      return end(0);
+    } catch (const std::exception& e) {
+      err << "kesto: " << e.what() << '\n';
+      return end(1);
+    }
+  };
+  Run run{host, *form, out};
+  for (platform::ScriptLines lines(script); !platform::QuitSignal() && lines.Next();) {
+    if (platform::QuitSignal()) break;
+    try {
+      if (Execute(lines.Words(), run)) return end(0);
     } catch (const ScriptError& e) {
       err << "kesto: script line " << lines.Number() << ": " << e.what() << '\n';
       return 2;
     }
   }
+  if (platform::QuitSignal()) return signalled();
   return writeAudio();
 }
 

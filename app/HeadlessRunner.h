@@ -1,14 +1,17 @@
-// `kesto --headless [--seed N] [--script FILE] [--audio-out FILE.wav]`: the game on the headless
+// `kesto --headless [--seed N] [--script FILE] [--folder DIR] [--audio-out FILE.wav]`: the game on the headless
 // backend in virtual time, driven by a script of commands, one a line:
 //   tick [N]                        advance N x 20 ms (default 1)
 //   click X Y [left|right|middle]   a press on the picture
-//   key space|enter                 a key press
+//   key space|enter|left|right|a|d  a key press
 //   close                           the window's close box
 //   state                           the game state as one JSON line
 //   shot FILE.png                   the visible picture as PNG
 // Blank lines and lines starting with '#' are ignored. Cues, message boxes
 // and the end ({"exit":CODE}) are written as JSON lines as they happen. At
 // the end of the script the run stops as if killed, unless the window closed.
+// A quit signal (platform/Signals.h; the entry catches them) ends it as a
+// close would, without the box: the record saved, exit 0; exit 1 with the
+// error on stderr when the save fails.
 // With --audio-out, what the virtual wave device played is written at the
 // end as a WAVE file in the session's output format, the silences where
 // nothing played included, so that byte n sounded at virtual time n / rate.

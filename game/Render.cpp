@@ -1,5 +1,6 @@
 #include "game/Render.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "game/Phases.h"
@@ -12,6 +13,9 @@ using platform::Rect;
 
 // Each trembling coordinate moves by R(kTremble): 0 to 4 pixels.
 constexpr std::int32_t kTremble = 5;
+// The trembling zoom moves a column x to at most x x (400 + 4) / 400, so a
+// text whose cell ends before this column stays whole on the picture.
+constexpr int kChosenTextRight = kPictureWidth - kTremble;
 
 void Append(std::string& out, std::int64_t value) {
   char digits[24];
@@ -79,8 +83,11 @@ void Renderer::Expression(const GameState& s, Random& random, Picture& bak, Side
   const bool left = side == Side::Left;
   if (!(left ? phases::kLeftText : phases::kRightText).Contains(s.phase)) return;
   FormatExpression(text_, left ? s.leftFirst : s.rightFirst, left ? s.leftSecond : s.rightSecond, s.level);
-  const int x = (left ? 30 : 280) - random.R(kTremble);
+  int x = (left ? 30 : 280) - random.R(kTremble);
   const int y = 150 - random.R(kTremble);
+  // A chosen text is large: moved left just enough that it ends inside the
+  // picture even after the trembling zoom has pushed the right edge out.
+  if (s.chosenSide == side) x = std::min(x, kChosenTextRight - bak.TextWidth(text_));
   bak.PutText(x, y, text_);
 }
 

@@ -63,9 +63,8 @@ TForm1::TForm1(platform::Host& host) : host_(host) {
   window.onMouseDown = [this](int x, int y, platform::MouseButton button) {
     Guarded([&] { cgMouseDown(x, y, button); });
   };
-  // Button2 holds the focus, so Space and Enter press it.
-  window.onKey = [this](platform::Key) { Guarded([this] { Button2Click(); }); };
-  window.onCloseQuery = [this] { return Guarded([this] { FormClose(); }); };
+  window.onKey = [this](platform::Key key) { Guarded([&] { FormKeyDown(key); }); };
+  window.onCloseQuery = [this] { return CloseQuery(); };
 }
 
 TForm1::~TForm1() {
@@ -88,6 +87,28 @@ void TForm1::ReportError(const char* text) noexcept {
   }
 }
 
+// A failed save keeps the window, so the record is not lost unasked; the
+// box's second button lets the player leave anyway.
+bool TForm1::CloseQuery() {
+  const char* failure = "Unknown error";
+  std::string text;
+  try {
+    FormClose();
+    return true;
+  } catch (const std::exception& e) {
+    text = e.what();
+    failure = text.c_str();
+  } catch (...) {
+  }
+  try {
+    return host_.ShowMessageBox(kApplicationTitle, failure, platform::BoxIcon::Error, {"OK", kQuitWithoutSaving}) == 1;
+  } catch (...) {
+    return false;
+  }
+}
+
+void TForm1::SaveRecordQuietly() { WriteRecord(RecordPath(), GameState.saved); }
+
 // The handlers.
 
 void TForm1::FormCreate() {
@@ -108,6 +129,26 @@ void TForm1::FormClose() {
 void TForm1::FormDestroy() { ReleaseCues(); }
 
 void TForm1::Button2Click() { GameState.saved.hiScore = 0; }
+
+void TForm1::FormKeyDown(platform::Key key) {
+  using platform::Key;
+  switch (key) {
+    case Key::Space:
+    case Key::Enter:
+      // Button2 holds the focus, so Space and Enter press it.
+      Button2Click();
+      return;
+    case Key::Left:
+    case Key::A:
+    case Key::Right:
+    case Key::D: {
+      if (!Timer1->Enabled() || GameState.gameOver || !AcceptsAnswer(GameState)) return;
+      const bool left = key == Key::Left || key == Key::A;
+      cgMouseDown(left ? kPictureWidth / 4 : kPictureWidth * 3 / 4, kPictureHeight / 2, platform::MouseButton::Left);
+      return;
+    }
+  }
+}
 
 void TForm1::Timer1Timer() {
   const TickResult tick = AdvanceTick(GameState, random);

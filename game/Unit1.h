@@ -25,6 +25,8 @@ namespace game {
 // boxes of the window's handlers.
 inline constexpr char kApplicationTitle[] = "ミルタスちゃん";
 inline constexpr char kFormCaption[] = "ミルタスチャレンジ";
+// The second button of the box that reports a failed save at close.
+inline constexpr char kQuitWithoutSaving[] = "保存せずに終了";
 
 class TForm1 {
  public:
@@ -39,6 +41,10 @@ class TForm1 {
 
   // Makes FormCreate seed R with `seed` instead of the time of day.
   void FixSeed(std::uint32_t seed);
+
+  // Saves the record as a close does, without the click or the box: the
+  // program is ending from outside (a signal). Throws platform::IoError.
+  void SaveRecordQuietly();
 
   // Runs `handler` as the window runs its handlers: an error it raises is
   // shown in an error box captioned with the application title, the rest of
@@ -66,6 +72,10 @@ class TForm1 {
   void Timer3Timer();
   // Every mouse button acts the same.
   void cgMouseDown(int x, int y, platform::MouseButton button);
+  // Space and Enter press the focused Button2. While a question is asked,
+  // Left and A answer like a press on the left half, Right and D like one on
+  // the right half; at any other time they do nothing.
+  void FormKeyDown(platform::Key key);
 
   // Components, in creation order.
   platform::Picture cg{kPictureWidth, kPictureHeight};
@@ -97,6 +107,9 @@ class TForm1 {
 
  private:
   void ReportError(const char* text) noexcept;
+  // The close query: FormClose; when it raises, its error box also offers to
+  // quit without saving. True when the window may close.
+  bool CloseQuery();
 
   // Sound and music, fire-and-forget: they return at once and never raise.
   // CueSound0/CueSound1 start "dat/" + name on mixer channel 0/1, queued

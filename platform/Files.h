@@ -17,7 +17,8 @@ namespace platform {
 // as it was and no temporary file remains.
 void ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
-// True when `path` names an existing file that this process may not write.
+// True when `path` names an existing file that this process may not write,
+// or whose mode lets nobody write it (read-only for an administrator too).
 bool IsReadOnlyFile(const std::string& path);
 
 // The folder that holds the running program, ending with a separator; "./"

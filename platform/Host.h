@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/MixerHost.h"
 
@@ -18,7 +20,8 @@ class Picture;
 class MidiPlayer;
 
 enum class MouseButton { Left, Right, Middle };
-enum class Key { Space, Enter };
+// The keys the game listens to; a backend delivers no others.
+enum class Key { Space, Enter, Left, Right, A, D };
 enum class BoxIcon { None, Error };
 
 // A timer of the event loop. Enabling starts the interval from the current
@@ -58,13 +61,25 @@ class Host : public MixerHost {
 
   virtual MainWindow& Main() = 0;
 
-  // A modal box with an OK button. It runs the event loop until the player
-  // confirms it: timers and posted messages go on being delivered, presses
-  // on the main window are not.
-  virtual void ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) = 0;
+  // A modal box. It runs the event loop until the player answers it: timers
+  // and posted messages go on being delivered, presses on the main window
+  // are not. `buttons` are the captions from left to right; none means one
+  // "OK". The first is the default: Enter, Space, the box's close box, a
+  // headless run and a stop request choose it. Returns the index of the
+  // button chosen.
+  virtual int ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon,
+                             const std::vector<std::string>& buttons = {}) = 0;
 
-  // Runs the event loop until the main window has closed; returns the exit code.
+  // Runs the event loop until the main window has closed or a stop is
+  // requested; returns the exit code.
   virtual int Run() = 0;
+
+  // A request from outside the window to end the program (a signal, caught
+  // by the program's entry). A host's event loop calls the check every turn,
+  // at most a few tens of milliseconds apart; once it is true, open boxes
+  // return their default and Run returns, without the close query.
+  void SetStopCheck(std::function<bool()> check) { stopCheck_ = std::move(check); }
+  bool StopRequested() const { return stopCheck_ && stopCheck_(); }
 
   virtual std::unique_ptr<MidiPlayer> CreateMidiPlayer() = 0;
 
@@ -76,6 +91,9 @@ class Host : public MixerHost {
   // One line of the headless runner's event trace (a JSON object). The real
   // backend ignores it.
   virtual void Trace(const std::string& jsonLine) { (void)jsonLine; }
+
+ private:
+  std::function<bool()> stopCheck_;
 };
 
 }  // namespace platform

@@ -186,6 +186,11 @@ void Picture::PutText(int x, int y, const std::string& utf8) {
   ++d.version;
 }
 
+int Picture::TextWidth(const std::string& utf8) {
+  const Impl& d = *impl_;
+  return Texts().Get(d.fontSize, d.bold, d.italic, utf8).width;
+}
+
 void Picture::Rectangle(int left, int top, int right, int bottom) {
   Impl& d = *impl_;
   if (right <= left || bottom <= top) return;

@@ -91,6 +91,8 @@ class Picture {
   // Opaque text: a box in the brush colour over the text's cell, then the
   // glyphs in the font colour; (x, y) is the box's top-left corner.
   void PutText(int x, int y, const std::string& utf8);
+  // The width of the cell PutText would fill with `utf8` in the current font.
+  int TextWidth(const std::string& utf8);
   // Filled with the brush, outlined 1 pixel wide with the pen; right and
   // bottom exclusive.
   void Rectangle(int left, int top, int right, int bottom);

@@ -175,8 +175,16 @@ std::unique_ptr<Timer> HeadlessHost::CreateTimer(std::uint32_t intervalMs, bool 
 
 MainWindow& HeadlessHost::Main() { return impl_->main; }
 
-void HeadlessHost::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon) {
-  Trace("{\"box\":" + JsonString(caption) + ",\"text\":" + JsonString(text) + "}");
+int HeadlessHost::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon,
+                                 const std::vector<std::string>& buttons) {
+  std::string line = "{\"box\":" + JsonString(caption) + ",\"text\":" + JsonString(text);
+  if (buttons.size() > 1) {
+    line += ",\"buttons\":[";
+    for (std::size_t i = 0; i < buttons.size(); ++i) line += (i ? "," : "") + JsonString(buttons[i]);
+    line += ']';
+  }
+  Trace(line + "}");
+  return 0;
 }
 
 int HeadlessHost::Run() {

@@ -45,8 +45,11 @@ class HeadlessHost : public Host {
   std::unique_ptr<Timer> CreateTimer(std::uint32_t intervalMs, bool enabled,
                                      std::function<void()> onTimer) override;
   MainWindow& Main() override;
-  // Traces {"box":CAPTION,"text":TEXT} and returns at once, as if confirmed.
-  void ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
+  // Traces {"box":CAPTION,"text":TEXT} and returns at once, as if confirmed;
+  // a box of several buttons adds ,"buttons":[CAPTIONS] to the line and
+  // returns 0, the default.
+  int ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon,
+                     const std::vector<std::string>& buttons = {}) override;
   // Dispatches what is posted and returns 0: the runner drives time itself.
   int Run() override;
   WaveOut& WaveOutDevice() override;

@@ -60,9 +60,12 @@ void ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   }
 }
 
+// Decided from the mode as well as from access(): root may write any file,
+// but a file nobody may write is read-only for root too.
 bool IsReadOnlyFile(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
   return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/MessageWindows.h"
 #include "platform/MidiPlayer.h"
 #include "platform/Picture.h"
+#include "platform/Scaling.h"
 #include "platform/WaveOut.h"
 #include "platform/sdl/Fonts.h"
 #include "platform/sdl/SdlMessageBox.h"
@@ -77,7 +78,24 @@ class SdlMainWindow final : public MainWindow {
   void Close() override;
   bool Closed() const override { return closed_; }
 
-  void Show() { view_.ShowCentred(); }
+  // Shown centred at `scale` (0: the display's default), resizable.
+  void Show(int scale) {
+    if (scale == 0) {
+      SDL_Rect usable{};
+      const int display = std::max(0, SDL_GetWindowDisplayIndex(view_.Window()));
+      scale = SDL_GetDisplayUsableBounds(display, &usable) == 0
+                  ? DefaultScale(kPictureWidth, kPictureHeight, usable.w, usable.h)
+                  : kMinScale;
+    }
+    view_.SetScale(scale);
+    view_.SetResizable(true);
+    view_.ShowCentred();
+  }
+  // A press at window pixel (x, y), through the scaling to the client area.
+  void PressAt(int windowX, int windowY, MouseButton button) {
+    int x = 0, y = 0;
+    if (view_.ToClient(windowX, windowY, &x, &y)) Press(x, y, button);
+  }
   void Press(int x, int y, MouseButton button) {
     const int right = picture_ ? std::min(picture_->Width(), kPictureWidth) : kPictureWidth;
     const int bottom = picture_ ? std::min(picture_->Height(), kPictureHeight) : kPictureHeight;
@@ -104,7 +122,7 @@ class SdlMainWindow final : public MainWindow {
 
 class SdlHost final : public Host {
  public:
-  explicit SdlHost(std::string folder);
+  SdlHost(std::string folder, int scale);
   ~SdlHost() override;
 
   std::uint32_t Milliseconds() override { return SDL_GetTicks(); }
@@ -120,7 +138,8 @@ class SdlHost final : public Host {
   }
   std::unique_ptr<Timer> CreateTimer(std::uint32_t intervalMs, bool enabled, std::function<void()> onTimer) override;
   MainWindow& Main() override { return *main_; }
-  void ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
+  int ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon,
+                     const std::vector<std::string>& buttons = {}) override;
   int Run() override;
   WaveOut& WaveOutDevice() override;
   std::unique_ptr<MidiPlayer> CreateMidiPlayer() override { return CreateSdlMidiPlayer(*this); }
@@ -143,6 +162,7 @@ class SdlHost final : public Host {
   TTF_Font* BoxFont();
 
   std::string folder_;
+  int scale_ = 0;
   Uint32 postedEventType_ = 0;
 
   // Post runs on the audio thread too; each message queued there wakes the
@@ -196,12 +216,22 @@ void SdlMainWindow::Close() {
   view_.Hide();
 }
 
-SdlHost::SdlHost(std::string folder) : folder_(std::move(folder)) {
+SdlHost::SdlHost(std::string folder, int scale) : folder_(std::move(folder)), scale_(scale) {
   if (folder_.empty() || folder_.back() != '/') folder_ += '/';
   // A refused close must leave nothing behind: without this SDL follows the
   // close of its last window with a quit event.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // SIGINT and SIGTERM are the program's (see Host::SetStopCheck): SDL would
+  // turn them into a quit event, that is a close with its query and box.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // Crisp pixels when the picture is enlarged.
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  // Our windows draw with the software renderer into the window's own
+  // framebuffer (XShm on X11). Left to itself SDL backs that framebuffer
+  // with an OpenGL texture, which on a machine without a GPU means Mesa's
+  // llvmpipe: some 55 MB of LLVM and two more threads to copy 400 x 300.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) throw std::runtime_error(SDL_GetError());
   try {
     postedEventType_ = SDL_RegisterEvents(1);
@@ -261,30 +291,38 @@ TTF_Font* SdlHost::BoxFont() {
   return boxFont_;
 }
 
-void SdlHost::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) {
+int SdlHost::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon,
+                            const std::vector<std::string>& buttons) {
 #ifdef __EMSCRIPTEN__
   // The browser has one canvas, the main window's: the box is the page's,
-  // over the picture, and takes the presses and keys while it is open.
+  // over the picture, and takes the presses and keys while it is open. Its
+  // one button is the first of `buttons`.
+  (void)buttons;
   const int pageBox = web::OpenBox(caption, text, icon == BoxIcon::Error);
-  while (!web::BoxConfirmed(pageBox)) Turn();
+  while (!web::BoxConfirmed(pageBox) && !StopRequested()) Turn();
+  return 0;
 #else
-  SdlMessageBox box(caption, text, icon, BoxFont());
+  // Boxes grow with the main window; before it is shown, with its scale.
+  SdlPictureView& view = main_->View();
+  const int factor = view.Shown() ? view.ShownFactor() : std::max(scale_, kMinScale);
+  SdlMessageBox box(caption, text, icon, BoxFont(), buttons, factor);
   boxes_.push_back(&box);
   struct Pop {
     std::vector<SdlMessageBox*>& boxes;
     SdlMessageBox* box;
     ~Pop() { boxes.erase(std::find(boxes.begin(), boxes.end(), box)); }
   } pop{boxes_, &box};
-  while (!box.Confirmed()) Turn();
+  while (!box.Confirmed() && !StopRequested()) Turn();
   // Give the keyboard back to the window the box was in front of.
   if (boxes_.size() == 1 && main_->View().Shown()) main_->View().Focus();
+  return std::max(box.Chosen(), 0);
 #endif
 }
 
 int SdlHost::Run() {
   if (main_->Closed()) return 0;
-  main_->Show();
-  while (!main_->Closed()) Turn();
+  main_->Show(scale_);
+  while (!main_->Closed() && !StopRequested()) Turn();
   return 0;
 }
 
@@ -363,9 +401,9 @@ void SdlHost::Dispatch(const SDL_Event& event) {
         if (event.button.windowID == boxes_.back()->WindowId()) boxes_.back()->HandleWindowEvent(event);
       } else if (event.type == SDL_MOUSEBUTTONDOWN && event.button.windowID == mainId) {
         switch (event.button.button) {
-          case SDL_BUTTON_LEFT: main_->Press(event.button.x, event.button.y, MouseButton::Left); break;
-          case SDL_BUTTON_RIGHT: main_->Press(event.button.x, event.button.y, MouseButton::Right); break;
-          case SDL_BUTTON_MIDDLE: main_->Press(event.button.x, event.button.y, MouseButton::Middle); break;
+          case SDL_BUTTON_LEFT: main_->PressAt(event.button.x, event.button.y, MouseButton::Left); break;
+          case SDL_BUTTON_RIGHT: main_->PressAt(event.button.x, event.button.y, MouseButton::Right); break;
+          case SDL_BUTTON_MIDDLE: main_->PressAt(event.button.x, event.button.y, MouseButton::Middle); break;
           default: break;
         }
       }
@@ -380,18 +418,28 @@ void SdlHost::Dispatch(const SDL_Event& event) {
 
 // Space and Enter press the main window's focused button. While a box is
 // open they confirm it, whichever of our windows has the keyboard: without a
-// window manager the focus need not have moved to the box.
+// window manager the focus need not have moved to the box. F11 and Alt+Enter
+// switch the main window to fullscreen and back.
 void SdlHost::DispatchKey(const SDL_KeyboardEvent& key) {
   if (key.repeat) return;
+  const bool alt = (key.keysym.mod & KMOD_ALT) != 0;
+  if (key.keysym.sym == SDLK_F11 || (alt && (key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER))) {
+    if (!BoxOpen()) main_->View().ToggleFullscreen();
+    return;
+  }
   Key pressed;
   switch (key.keysym.sym) {
     case SDLK_SPACE: pressed = Key::Space; break;
     case SDLK_RETURN:
     case SDLK_KP_ENTER: pressed = Key::Enter; break;
+    case SDLK_LEFT: pressed = Key::Left; break;
+    case SDLK_RIGHT: pressed = Key::Right; break;
+    case SDLK_a: pressed = Key::A; break;
+    case SDLK_d: pressed = Key::D; break;
     default: return;
   }
   if (BoxOpen()) {
-    boxes_.back()->Confirm();
+    if (pressed == Key::Space || pressed == Key::Enter) boxes_.back()->Confirm();
   } else if (key.windowID == main_->View().Id()) {
     main_->KeyPress(pressed);
   }
@@ -405,8 +453,8 @@ void Push(SDL_Event& event) {
 
 }  // namespace
 
-std::unique_ptr<Host> CreateSdlHost(const std::string& programFolder) {
-  return std::make_unique<SdlHost>(programFolder);
+std::unique_ptr<Host> CreateSdlHost(const std::string& programFolder, int scale) {
+  return std::make_unique<SdlHost>(programFolder, scale);
 }
 
 MainWindowState ProbeMainWindow(Host& host) {
@@ -426,8 +474,15 @@ void PushKeyPress(Host& host, Key key) {
   event.key.type = SDL_KEYDOWN;
   event.key.windowID = AsSdl(host).MainImpl().View().Id();
   event.key.state = SDL_PRESSED;
-  event.key.keysym.sym = key == Key::Space ? SDLK_SPACE : SDLK_RETURN;
-  event.key.keysym.scancode = key == Key::Space ? SDL_SCANCODE_SPACE : SDL_SCANCODE_RETURN;
+  switch (key) {
+    case Key::Space: event.key.keysym.sym = SDLK_SPACE; break;
+    case Key::Enter: event.key.keysym.sym = SDLK_RETURN; break;
+    case Key::Left: event.key.keysym.sym = SDLK_LEFT; break;
+    case Key::Right: event.key.keysym.sym = SDLK_RIGHT; break;
+    case Key::A: event.key.keysym.sym = SDLK_a; break;
+    case Key::D: event.key.keysym.sym = SDLK_d; break;
+  }
+  event.key.keysym.scancode = SDL_GetScancodeFromKey(event.key.keysym.sym);
   Push(event);
   event.key.type = SDL_KEYUP;
   event.key.state = SDL_RELEASED;

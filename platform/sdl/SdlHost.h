@@ -9,7 +9,9 @@
 namespace platform::sdl {
 
 // Starts SDL's video and events. Throws std::runtime_error with SDL's message
-// when there is no display. programFolder ends with a separator.
-std::unique_ptr<Host> CreateSdlHost(const std::string& programFolder);
+// when there is no display. programFolder ends with a separator. The main
+// window is shown enlarged `scale` times (kMinScale to kMaxScale), or at
+// platform::DefaultScale for its display when scale is 0.
+std::unique_ptr<Host> CreateSdlHost(const std::string& programFolder, int scale = 0);
 
 }  // namespace platform::sdl

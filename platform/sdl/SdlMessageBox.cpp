@@ -20,6 +20,8 @@ constexpr int kIconGap = 12;
 constexpr int kMinTextWidth = 150;
 constexpr int kButtonWidth = 88, kButtonHeight = 26;
 constexpr int kStripHeight = 42;
+constexpr int kButtonGap = 8, kButtonEdge = 12, kButtonPadding = 12;
+constexpr Color kButtonBorder{173, 173, 173};
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -62,11 +64,27 @@ void DrawErrorIcon(Picture& picture, int left, int top) {
   }
 }
 
+// Each button is at least kButtonWidth wide, wider when its caption needs it.
+int ButtonWidth(TTF_Font* font, const std::string& caption) {
+  return std::max(kButtonWidth, TextWidth(font, caption) + 2 * kButtonPadding);
+}
+
+int ButtonsWidth(TTF_Font* font, const std::vector<std::string>& captions) {
+  int width = kButtonEdge;
+  for (const std::string& caption : captions) width += ButtonWidth(font, caption) + kButtonGap;
+  return width - kButtonGap + kButtonEdge;
+}
+
+std::vector<std::string> Captions(const std::vector<std::string>& buttons) {
+  return buttons.empty() ? std::vector<std::string>{"OK"} : buttons;
+}
+
 }  // namespace
 
 // The picture is laid out before the window exists, so the window is made
 // at its final size; picture_ is therefore built in the initialiser list.
-SdlMessageBox::SdlMessageBox(const std::string& caption, const std::string& text, BoxIcon icon, TTF_Font* font)
+SdlMessageBox::SdlMessageBox(const std::string& caption, const std::string& text, BoxIcon icon, TTF_Font* font,
+                             const std::vector<std::string>& buttons, int scale)
     : picture_([&] {
         const std::vector<std::string> lines = Lines(text);
         int textWidth = kMinTextWidth;
@@ -76,7 +94,7 @@ SdlMessageBox::SdlMessageBox(const std::string& caption, const std::string& text
         const bool withIcon = icon == BoxIcon::Error;
         const int textLeft = kMargin + (withIcon ? kIconSize + kIconGap : 0);
         const int contentHeight = std::max(textHeight, withIcon ? kIconSize : 0);
-        const int width = textLeft + textWidth + kMargin;
+        const int width = std::max(textLeft + textWidth + kMargin, ButtonsWidth(font, Captions(buttons)));
         const int height = kMargin + contentHeight + kMargin + kStripHeight;
 
         auto picture = std::make_unique<Picture>(width, height);
@@ -92,40 +110,56 @@ SdlMessageBox::SdlMessageBox(const std::string& caption, const std::string& text
         }
         return picture;
       }()),
-      view_(caption, picture_->Width(), picture_->Height()) {
+      view_(caption, picture_->Width() * scale, picture_->Height() * scale),
+      scale_(scale) {
   const int width = picture_->Width(), height = picture_->Height();
-  button_ = SDL_Rect{width - 12 - kButtonWidth, height - kStripHeight + (kStripHeight - kButtonHeight) / 2,
-                     kButtonWidth, kButtonHeight};
-  // The default button: a blue edge round the face, its caption centred.
-  picture_->SetPen(kDefaultButtonEdge);
-  picture_->SetBrush(kButtonFace);
-  picture_->Rectangle(button_.x, button_.y, button_.x + button_.w, button_.y + button_.h);
-  const int okWidth = TextWidth(font, "OK");
-  picture_->SetFont(kBlack, BoxFontPoints, false, false);
-  picture_->PutText(button_.x + (button_.w - okWidth) / 2, button_.y + (button_.h - TTF_FontHeight(font)) / 2, "OK");
+  const std::vector<std::string> captions = Captions(buttons);
+  // The buttons stand at the right of the strip, the default first.
+  int x = width - ButtonsWidth(font, captions) + kButtonEdge;
+  for (std::size_t i = 0; i < captions.size(); ++i) {
+    const SDL_Rect button{x, height - kStripHeight + (kStripHeight - kButtonHeight) / 2, ButtonWidth(font, captions[i]),
+                          kButtonHeight};
+    x += button.w + kButtonGap;
+    buttons_.push_back(button);
+    // The default button has a blue edge round its face; captions are centred.
+    picture_->SetPen(i == 0 ? kDefaultButtonEdge : kButtonBorder);
+    picture_->SetBrush(kButtonFace);
+    picture_->Rectangle(button.x, button.y, button.x + button.w, button.y + button.h);
+    picture_->SetFont(kBlack, BoxFontPoints, false, false);
+    picture_->PutText(button.x + (button.w - TextWidth(font, captions[i])) / 2,
+                      button.y + (button.h - TTF_FontHeight(font)) / 2, captions[i]);
+  }
 
+  view_.SetScale(scale);
   view_.SetPicture(picture_.get());
   view_.ShowCentred();
   view_.Refresh();
 }
 
-bool SdlMessageBox::OnButton(int x, int y) const {
-  return x >= button_.x && x < button_.x + button_.w && y >= button_.y && y < button_.y + button_.h;
+int SdlMessageBox::ButtonAt(int x, int y) const {
+  x /= scale_;
+  y /= scale_;
+  for (std::size_t i = 0; i < buttons_.size(); ++i) {
+    const SDL_Rect& b = buttons_[i];
+    if (x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h) return int(i);
+  }
+  return -1;
 }
 
 void SdlMessageBox::HandleWindowEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_MOUSEBUTTONDOWN:
-      if (event.button.button == SDL_BUTTON_LEFT) pressed_ = OnButton(event.button.x, event.button.y);
+      if (event.button.button == SDL_BUTTON_LEFT) pressed_ = ButtonAt(event.button.x, event.button.y);
       break;
     case SDL_MOUSEBUTTONUP:
-      // A click: pressed and released on the button.
-      if (event.button.button == SDL_BUTTON_LEFT && pressed_ && OnButton(event.button.x, event.button.y))
-        confirmed_ = true;
-      pressed_ = false;
+      // A click: pressed and released on the same button.
+      if (event.button.button == SDL_BUTTON_LEFT && pressed_ >= 0 &&
+          ButtonAt(event.button.x, event.button.y) == pressed_)
+        chosen_ = pressed_;
+      pressed_ = -1;
       break;
     case SDL_WINDOWEVENT:
-      if (event.window.event == SDL_WINDOWEVENT_CLOSE) confirmed_ = true;
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) chosen_ = 0;
       if (event.window.event == SDL_WINDOWEVENT_EXPOSED) view_.Invalidate();
       break;
     default:

@@ -1,6 +1,10 @@
 #include "platform/sdl/SdlPictureView.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <stdexcept>
+
+#include "platform/Scaling.h"
 
 namespace platform::sdl {
 namespace {
@@ -10,7 +14,7 @@ constexpr Uint8 kFace = 240;
 std::runtime_error SdlFailure(const char* what) { return std::runtime_error(std::string(what) + ": " + SDL_GetError()); }
 }  // namespace
 
-SdlPictureView::SdlPictureView(const std::string& title, int width, int height) {
+SdlPictureView::SdlPictureView(const std::string& title, int width, int height) : width_(width), height_(height) {
   window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                              SDL_WINDOW_HIDDEN);
   if (!window_) throw SdlFailure("SDL_CreateWindow");
@@ -34,8 +38,46 @@ SdlPictureView::~SdlPictureView() {
 void SdlPictureView::SetTitle(const std::string& utf8) { SDL_SetWindowTitle(window_, utf8.c_str()); }
 
 void SdlPictureView::SetSize(int width, int height) {
-  SDL_SetWindowSize(window_, width, height);
+  width_ = width;
+  height_ = height;
+  FitWindow();
+}
+
+void SdlPictureView::SetScale(int scale) {
+  scale_ = std::clamp(scale, kMinScale, kMaxScale);
+  FitWindow();
+}
+
+void SdlPictureView::FitWindow() {
+  if (!fullscreen_) SDL_SetWindowSize(window_, width_ * scale_, height_ * scale_);
   dirty_ = true;
+}
+
+void SdlPictureView::SetResizable(bool resizable) {
+  SDL_SetWindowResizable(window_, resizable ? SDL_TRUE : SDL_FALSE);
+  SDL_SetWindowMinimumSize(window_, 1, 1);
+}
+
+void SdlPictureView::ToggleFullscreen() {
+  fullscreen_ = !fullscreen_;
+  SDL_SetWindowFullscreen(window_, fullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  if (!fullscreen_) FitWindow();
+  dirty_ = true;
+}
+
+int SdlPictureView::ShownFactor() const {
+  const Placement place = Place();
+  return width_ > 0 ? std::clamp(place.width / width_, kMinScale, kMaxScale) : kMinScale;
+}
+
+Placement SdlPictureView::Place() const {
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window_, &w, &h);
+  return PlacePicture(width_, height_, w, h);
+}
+
+bool SdlPictureView::ToClient(int windowX, int windowY, int* x, int* y) const {
+  return WindowToPicture(Place(), width_, height_, windowX, windowY, x, y);
 }
 
 void SdlPictureView::ShowCentred() {
@@ -68,9 +110,15 @@ void SdlPictureView::Refresh() {
   if (!shown_) return;
   if (!dirty_ && (!picture_ || picture_->Version() == shownVersion_)) return;
   dirty_ = false;
-  SDL_SetRenderDrawColor(renderer_, kFace, kFace, kFace, 255);
+  // Black bars round the client area, which shows the form's face where the
+  // picture does not cover it.
+  const Placement place = Place();
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
-  if (picture_ && picture_->Width() > 0 && picture_->Height() > 0) {
+  const SDL_Rect client{place.x, place.y, place.width, place.height};
+  SDL_SetRenderDrawColor(renderer_, kFace, kFace, kFace, 255);
+  SDL_RenderFillRect(renderer_, &client);
+  if (picture_ && picture_->Width() > 0 && picture_->Height() > 0 && width_ > 0 && height_ > 0) {
     const int w = picture_->Width(), h = picture_->Height();
     if (!texture_ || textureWidth_ != w || textureHeight_ != h) {
       if (texture_) SDL_DestroyTexture(texture_);
@@ -80,7 +128,8 @@ void SdlPictureView::Refresh() {
     }
     if (texture_) {
       SDL_UpdateTexture(texture_, nullptr, picture_->Pixels(), w * 4);
-      const SDL_Rect dest{0, 0, w, h};
+      const SDL_Rect dest{place.x, place.y, int(std::int64_t(w) * place.width / width_),
+                          int(std::int64_t(h) * place.height / height_)};
       SDL_RenderCopy(renderer_, texture_, nullptr, &dest);
     }
     shownVersion_ = picture_->Version();

@@ -1,5 +1,8 @@
-// An SDL window that shows a Picture 1:1 from its top-left corner, on the
-// form's grey where the window is bigger than the picture. It uploads the
+// An SDL window that shows a Picture from the top-left corner of its client
+// area, on the form's grey where the client area is bigger than the picture.
+// The client area is enlarged by a whole factor; a window resized or made
+// fullscreen shows it as large as whole factors allow, centred on black
+// bars (platform/Scaling.h), nearest-neighbour. It uploads the
 // pixels only when the picture's version has moved on or the window was
 // exposed, so calling Refresh after every event costs next to nothing.
 #pragma once
@@ -10,6 +13,7 @@
 #include <string>
 
 #include "platform/Picture.h"
+#include "platform/Scaling.h"
 
 namespace platform::sdl {
 
@@ -26,7 +30,22 @@ class SdlPictureView {
   std::uint32_t Id() const { return id_; }
 
   void SetTitle(const std::string& utf8);
+  // The client area, in picture pixels; the window is scale times as large.
   void SetSize(int width, int height);
+  // The factor of enlargement, kMinScale to kMaxScale (clamped).
+  void SetScale(int scale);
+  int Scale() const { return scale_; }
+  // The whole factor the client area is shown at now (at least 1): the
+  // scale, or what a resized or fullscreen window gives it.
+  int ShownFactor() const;
+  void SetResizable(bool resizable);
+  // Fullscreen on the desktop's resolution, or back to the scaled size.
+  void ToggleFullscreen();
+  bool Fullscreen() const { return fullscreen_; }
+  // Where the client area lies in the window now.
+  Placement Place() const;
+  // The client pixel under window pixel (windowX, windowY); false on a bar.
+  bool ToClient(int windowX, int windowY, int* x, int* y) const;
   // Shown centred on the screen, in front, with the keyboard.
   void ShowCentred();
   // Takes the keyboard back, e.g. when a box in front of it has gone.
@@ -40,7 +59,8 @@ class SdlPictureView {
   void Invalidate() { dirty_ = true; }
   // Redraws when something changed; nothing while hidden.
   void Refresh();
-  // The colour last presented at (x, y), read back from the renderer.
+  // The colour last presented at window pixel (x, y), read back from the
+  // renderer.
   Color ReadPixel(int x, int y);
 
  private:
@@ -49,8 +69,13 @@ class SdlPictureView {
   SDL_Texture* texture_ = nullptr;
   int textureWidth_ = 0, textureHeight_ = 0;
   std::uint32_t id_ = 0;
+  int width_ = 0, height_ = 0;
+  int scale_ = 1;
+  bool fullscreen_ = false;
   const Picture* picture_ = nullptr;
   std::uint64_t shownVersion_ = 0;
+
+  void FitWindow();
   bool shown_ = false;
   bool dirty_ = true;
 };

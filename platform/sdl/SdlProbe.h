@@ -25,7 +25,8 @@ int ProbeOpenBoxes(Host& host);
 
 // A key press (down and up) with the main window focused.
 void PushKeyPress(Host& host, Key key);
-// A mouse press at client coordinates of the main window.
+// A mouse press at window pixel (x, y) of the main window: client
+// coordinates times the window's scale.
 void PushMouseDown(Host& host, int x, int y, MouseButton button);
 // The main window's close box.
 void PushCloseRequest(Host& host);

@@ -176,6 +176,23 @@ TEST_F(RunnerTest, ScriptFromAFile) {
   EXPECT_NE(run.out.find("\"level\":1"), std::string::npos);
 }
 
+// --help names every option and succeeds; a bad scale or argument is
+// refused before any window opens.
+TEST(Application, HelpAndBadArguments) {
+  std::istringstream in;
+  std::ostringstream out, err;
+  EXPECT_EQ(Main({"--help"}, in, out, err), 0);
+  for (const char* option : {"--headless", "--seed", "--script", "--folder", "--audio-out", "--scale", "--help"})
+    EXPECT_NE(out.str().find(option), std::string::npos) << option;
+  EXPECT_TRUE(err.str().empty());
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--scale", "0"}, {"--scale", "9"}, {"--scale", "2x"}, {"--scale"}, {"--fast"}}) {
+    std::ostringstream quiet, complaint;
+    EXPECT_EQ(Main(args, in, quiet, complaint), 2) << args[0];
+    EXPECT_EQ(complaint.str().rfind("kesto: ", 0), 0u) << complaint.str();
+  }
+}
+
 TEST(Application, ComponentFailureEndsWithoutAWindow) {
   platform::headless::HeadlessHost host("/nonexistent/");
   const auto form = CreateForm1(host, 1, [](platform::Host&) -> std::unique_ptr<game::TForm1> {

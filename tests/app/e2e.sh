@@ -44,4 +44,35 @@ rm -rf "$work/dat"
 out=$(printf 'close\nstate\n' | "$kesto" --headless --folder "$work") || fail "missing dat run"
 [ "$(grep -c '"box":"ミルタスちゃん"' <<<"$out")" = 2 ] || fail "expected two error boxes: $out"
 grep -q '"textLine"' <<<"$out" || fail "window did not stay"
+
+# A quit signal while the runner waits for its script: the record saved as a
+# close saves it, no box, exit 0; with the record read-only, the save's
+# error on stderr and exit 1.
+mkdir -p "$work/dat"
+signal_run() {
+  local signal=$1 fifo=$work/fifo
+  rm -f "$fifo" && mkfifo "$fifo"
+  "$kesto" --headless --folder "$work" <"$fifo" >"$work/out" 2>"$work/err" &
+  local pid=$!
+  exec 3>"$fifo"
+  printf 'key space\nstate\n' >&3
+  for _ in $(seq 50); do grep -q textLine "$work/out" 2>/dev/null && break; sleep 0.1; done
+  kill -s "$signal" $pid
+  wait $pid
+  code=$?
+  exec 3>&-
+}
+for signal in TERM INT HUP; do
+  printf 'line\r\n7\r\n1\r\n0\r\n0\r\n' > "$work/dat/my.dat"
+  signal_run $signal
+  [ $code -eq 0 ] || fail "SIG$signal: exit $code ($(cat "$work/err"))"
+  grep -q '"box"' "$work/out" && fail "SIG$signal: a box was shown"
+  [ "$(tail -n1 "$work/out")" = '{"exit":0}' ] || fail "SIG$signal: no exit line"
+  [ "$(tr -d '\r' < "$work/dat/my.dat" | head -n2 | tail -n1)" = "0" ] || fail "SIG$signal: the record was not saved"
+done
+chmod 0444 "$work/dat/my.dat"
+signal_run TERM
+[ $code -eq 1 ] || fail "read-only record: exit $code"
+grep -q 'my.dat' "$work/err" || fail "read-only record: no message on stderr"
+grep -q '"box"' "$work/out" && fail "read-only record: a box was shown"
 echo ok

@@ -206,6 +206,57 @@ TEST_F(FormTest, KeysClearTheBestScoreUntilTheNextSave) {
   }
 }
 
+// The arrow keys and A/D answer exactly as a press on that half would, and
+// only while a question is asked; Space and Enter keep clearing the best.
+std::string Judged(const GameState& s) {
+  return std::to_string(int(s.chosenSide)) + " phase " + std::to_string(s.phase) + " good " +
+         std::to_string(s.saved.goodCount) + " miss " + std::to_string(s.saved.missCount) + " time " +
+         std::to_string(s.timeLeft) + " level " + std::to_string(s.level);
+}
+
+TEST_F(FormTest, KeysAnswerLikeAPressOnTheirHalf) {
+  using platform::Key;
+  const struct {
+    Key key;
+    int x;
+  } cases[] = {{Key::Left, 100}, {Key::A, 100}, {Key::Right, 300}, {Key::D, 300}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.key));
+    // Twin games from one seed: one answers with the key, one with a press.
+    std::string byPress;
+    std::vector<std::string> pressTrace;
+    for (const bool useKey : {false, true}) {
+      SetUp();
+      Start(9);
+      // Keys do nothing on the title, early in a question, or at game over.
+      host_->KeyPress(c.key);
+      EXPECT_FALSE(form_->Timer1->Enabled());
+      Click(0, 0);
+      Ticks(2);
+      host_->KeyPress(c.key);
+      EXPECT_EQ(State().chosenSide, Side::None);
+      while (State().phase < 5) Ticks(1);
+      Trace();
+      if (useKey) {
+        host_->KeyPress(c.key);
+        EXPECT_EQ(Judged(State()), byPress);
+        EXPECT_EQ(Trace(), pressTrace);
+        EXPECT_EQ(State().chosenSide, c.x < 200 ? Side::Left : Side::Right);
+        RunOut();
+        const std::string over = Judged(State());
+        host_->KeyPress(c.key);
+        EXPECT_EQ(Judged(State()), over);
+        EXPECT_FALSE(host_->Main().Closed());
+      } else {
+        Click(c.x, 150);
+        byPress = Judged(State());
+        pressTrace = Trace();
+      }
+      TearDown();
+    }
+  }
+}
+
 TEST_F(FormTest, AnyPressStartsAGame) {
   for (MouseButton button : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
     SetUp();

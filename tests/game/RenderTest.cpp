@@ -142,6 +142,42 @@ TEST(Render, PlayFrameExpressions) {
   }
 }
 
+// A chosen right-hand difference at size 40 would run past the right edge
+// from x = 280 - r; it is moved left so that, trembling zoom included, its
+// whole cell stays inside: its colour shows, but never in the last column.
+TEST(Render, ChosenTextEndsInsideThePicture) {
+  const struct {
+    std::int32_t first, second, phase;
+    Color brush;
+  } cases[] = {{28, 15, 101, colours::yellow}, {11, 10, 101, colours::yellow}, {28, 15, 203, colours::violet},
+               {11, 10, 203, colours::violet}};
+  for (const auto& c : cases) {
+    for (std::uint32_t seed = 0; seed < 25; ++seed) {
+      SCOPED_TRACE(std::to_string(c.first) + "-" + std::to_string(c.second) + " seed " + std::to_string(seed));
+      GameState s;
+      s.phase = c.phase;
+      s.chosenSide = Side::Right;
+      s.level = 14;
+      s.frameCount = 4;
+      s.leftFirst = 1;
+      s.leftSecond = 1;
+      s.rightFirst = c.first;
+      s.rightSecond = c.second;
+      Picture bak(400, 300), cg(400, 300);
+      Fill(bak, kBackground);
+      Random random;
+      random.Seed(seed);
+      Renderer renderer;
+      renderer.PlayFrame(s, random, bak, cg);
+      const Span text = RightRows(cg, c.brush);
+      ASSERT_TRUE(text.Found());
+      EXPECT_FALSE(RowsWith(cg, c.brush, 399, 400, text.top, text.bottom + 1).Found());
+      // Moved just enough: the cell reaches into the last few columns.
+      EXPECT_TRUE(RowsWith(cg, c.brush, 390, 400, text.top, text.bottom + 1).Found());
+    }
+  }
+}
+
 TEST(Render, PlayFrameStatusTexts) {
   GameState s;
   s.phase = 16;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -41,10 +42,10 @@ class SaveFaultTest : public testing::Test {
     if (mounted_) ::umount2(folder_.Path().append("dat").c_str(), MNT_DETACH);
   }
 
-  void Start() {
+  void Start(std::unique_ptr<HeadlessHost> host = nullptr) {
     folder_.Write("dat/my.dat", kOldRecord);
     folder_.Write("cg/start.bmp", testing_support::SolidBmp(400, 300, platform::Color{1, 2, 3}));
-    host_ = std::make_unique<HeadlessHost>(folder_.Path());
+    host_ = host ? std::move(host) : std::make_unique<HeadlessHost>(folder_.Path());
     mixer::WaveMixSetHost(host_.get());
     form_ = std::make_unique<game::TForm1>(*host_);
     form_->FixSeed(3);
@@ -130,6 +131,40 @@ TEST_F(SaveFaultTest, AFullDiskKeepsTheOldRecord) {
 
   fs::remove(folder_ / "dat/filler");
   CloseSucceeds();
+}
+
+// The file's mode decides, not access(): a record nobody may write is
+// refused for root too (CI runs as root). The box offers to quit without
+// saving; its default, as a headless run answers, keeps the window.
+TEST_F(SaveFaultTest, ARecordWithoutWritePermissionIsRefusedForEveryone) {
+  Start();
+  fs::permissions(folder_ / "dat/my.dat", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  CloseFails(std::strerror(EACCES));
+  const std::vector<std::string>& traced = host_->Traced();
+  EXPECT_TRUE(std::any_of(traced.begin(), traced.end(), [](const std::string& line) {
+    return line.find("\"buttons\":[\"OK\",\"保存せずに終了\"]}") != std::string::npos;
+  }));
+  fs::permissions(folder_ / "dat/my.dat", fs::perms::owner_write, fs::perm_options::add);
+  CloseSucceeds();
+}
+
+// A player who answers the failed save with its second button leaves: the
+// window closes and the old record stays.
+TEST_F(SaveFaultTest, QuitWithoutSavingClosesTheWindow) {
+  struct Answering : HeadlessHost {
+    using HeadlessHost::HeadlessHost;
+    int ShowMessageBox(const std::string& caption, const std::string& text, platform::BoxIcon icon,
+                       const std::vector<std::string>& buttons) override {
+      HeadlessHost::ShowMessageBox(caption, text, icon, buttons);
+      return int(buttons.size()) - 1;
+    }
+  };
+  Start(std::make_unique<Answering>(folder_.Path()));
+  fs::remove_all(folder_ / "dat");
+  host_->Main().Close();
+  EXPECT_TRUE(host_->Main().Closed());
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_FALSE(fs::exists(folder_ / "dat/my.dat"));
 }
 
 }  // namespace

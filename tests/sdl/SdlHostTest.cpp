@@ -188,6 +188,31 @@ TEST_F(SdlHostTest, MessageBoxWorksBeforeTheLoopRuns) {
   EXPECT_FALSE(ProbeMainWindow(*host).shown);
 }
 
+// A stop request (a signal) answers an open two-button box with its default
+// and ends Run without asking the window; arrow keys never answer a box.
+TEST_F(SdlHostTest, StopRequestEndsBoxAndLoopWithoutTheCloseQuery) {
+  bool stop = false;
+  int queries = 0, answer = -1, ticks = 0;
+  host->SetStopCheck([&] { return stop; });
+  host->Main().onCloseQuery = [&] { return ++queries > 0; };
+  std::unique_ptr<Timer> opener;
+  opener = host->CreateTimer(20, true, [&] {
+    opener->SetEnabled(false);
+    answer = host->ShowMessageBox("ミルタスちゃん", "保存できません", BoxIcon::Error, {"OK", "保存せずに終了"});
+  });
+  auto ticker = host->CreateTimer(20, true, [&] {
+    if (ProbeOpenBoxes(*host) != 1) return;
+    if (++ticks == 2) PushKeyPress(*host, Key::Right);
+    if (ticks == 4) stop = true;
+  });
+  EXPECT_EQ(host->Run(), 0);
+  ASSERT_FALSE(timedOut);
+  EXPECT_EQ(ticks, 4);
+  EXPECT_EQ(answer, 0);
+  EXPECT_EQ(queries, 0);
+  EXPECT_FALSE(host->Main().Closed());
+}
+
 TEST_F(SdlHostTest, RefusedCloseKeepsTheLoopRunningUntilAnAcceptedOne) {
   int queries = 0, ticks = 0;
   host->Main().onCloseQuery = [&] { return ++queries >= 2; };

@@ -2,8 +2,8 @@
 # The game in a real X window for DURATION seconds, pressed at random places
 # by xdotool a few times a second (never on the ending screen's end place,
 # which would close it). The process must stay alive and show no error box;
-# at the end it is closed as the window system asks, the save is confirmed
-# and it must exit 0. Reports the game's CPU time and use, and its RSS.
+# at the end it gets SIGTERM, as at a logout, and must save and exit 0 with
+# no box. Reports the game's CPU time and use, and its RSS.
 #
 # usage: xvfb_soak.sh DURATION [BUILD_DIR]   (BUILD_DIR default: build)
 # Exit 0 passed, 1 failed, 77 skipped (no Xvfb or xdotool). Not run in CI.
