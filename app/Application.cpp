@@ -26,7 +26,9 @@ std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<st
 int RunWindowed() {
   std::unique_ptr<platform::Host> host;
   try {
-    host = platform::sdl::CreateSdlHost(platform::ExecutableFolder());
+    const std::string folder = platform::FindGameFolder(platform::ExecutableFolder());
+    host = platform::sdl::CreateSdlHost(folder);
+    host->SetRecordFolder(platform::FindRecordFolder(folder));
   } catch (const std::exception& e) {
     std::cerr << "kesto: " << e.what() << '\n';
     return 1;
