@@ -57,9 +57,10 @@ set(CPACK_PACKAGE_CONTACT "${KESTO_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "quick-comparison game for children (ミルタスチャレンジ)")
-set(CPACK_PACKAGE_DESCRIPTION "Two numbers appear over Mirutas-chan, one on each side; click the side\n whose value is bigger before the 50-second clock runs out. From level 2\n on the numbers are sums, from level 3 on differences. The game comes with\n its own software wave mixer and the wavemix tool that drives it.")
+set(CPACK_PACKAGE_DESCRIPTION "Two numbers appear over Mirutas-chan, one on each side; click the side\nwhose value is bigger before the 50-second clock runs out. From level 2\non the numbers are sums, from level 3 on differences. The game comes with\nits own software wave mixer and the wavemix tool that drives it.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# Education, not games: Debian keeps that section for programs in /usr/games.
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KESTO_HOMEPAGE}")
 # The libraries come from the binaries (dpkg-shlibdeps); the font draws
