@@ -37,7 +37,9 @@ int RunWindowed(int scale) {
 #ifdef _WIN32
     host = platform::win32::CreateWin32Host(platform::ExecutableFolder());
 #else
-    host = platform::sdl::CreateSdlHost(platform::ExecutableFolder(), scale);
+    const std::string folder = platform::FindGameFolder(platform::ExecutableFolder());
+    host = platform::sdl::CreateSdlHost(folder, scale);
+    host->SetRecordFolder(platform::FindRecordFolder(folder));
 #endif
   } catch (const std::exception& e) {
     std::cerr << "kesto: " << e.what() << '\n';

@@ -218,7 +218,12 @@ int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ost
   }
   std::istream& script = options.script ? static_cast<std::istream&>(file) : in;
 
-  HeadlessHost host(options.folder ? *options.folder : platform::ExecutableFolder());
+  // A folder named on the command line is played as it is, its record in its
+  // own dat/; otherwise the game's folder and record are found as the
+  // windowed game finds them.
+  const std::string folder = options.folder ? *options.folder : platform::FindGameFolder(platform::ExecutableFolder());
+  HeadlessHost host(folder);
+  if (!options.folder) host.SetRecordFolder(platform::FindRecordFolder(folder));
   host.SetTraceSink([&out](const std::string& line) { out << line << '\n' << std::flush; });
   // The device keeps what it played only when asked to, silences included,
   // so that a byte's place in the file is its instant of virtual time.

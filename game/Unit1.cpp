@@ -245,7 +245,7 @@ void TForm1::RenderTitleFrame() { renderer_.TitleFrame(random, bak, cg); }
 
 // The record.
 
-std::string TForm1::RecordPath() const { return DatPath("my.dat"); }
+std::string TForm1::RecordPath() const { return host_.RecordFolder() + "my.dat"; }
 
 void TForm1::LoadRecord() { ReadRecord(RecordPath(), GameState.saved); }
 

@@ -127,7 +127,8 @@ class TForm1 {
   // The program folder + "/dat/" + name.
   std::string DatPath(const std::string& name) const;
 
-  // DatPath("my.dat").
+  // The host's record folder + "my.dat": DatPath("my.dat") unless the
+  // record lives in the player's data folder.
   std::string RecordPath() const;
   // Fills GameState.saved from dat/my.dat; throws platform::IoError.
   void LoadRecord();

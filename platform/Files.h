@@ -25,4 +25,21 @@ bool IsReadOnlyFile(const std::string& path);
 // when it cannot be found.
 std::string ExecutableFolder();
 
+// The game's folder, ending with a separator: `programFolder` itself when its
+// dat/ and cg/ are beside the program (a build folder, an unpacked copy);
+// otherwise the installed data folder found relative to the program,
+// programFolder + "../share/kesto/", when that one has them, so that any
+// install prefix works; otherwise `programFolder`, where the missing files
+// are then reported as usual.
+std::string FindGameFolder(const std::string& programFolder);
+
+// The folder of the record file my.dat, ending with a separator: the game's
+// own gameFolder + "/dat/" when this process may write in it; otherwise the
+// player's data folder for the game, $XDG_DATA_HOME/kesto/ (by default
+// ~/.local/share/kesto/), made if need be. When that folder has no my.dat
+// yet, the shipped gameFolder/dat/my.dat is copied into it, so the first
+// start reads a fresh record. Without a writable place it still answers the
+// game's dat/ folder, and saving reports the failure as it always has.
+std::string FindRecordFolder(const std::string& gameFolder);
+
 }  // namespace platform

@@ -88,12 +88,20 @@ class Host : public MixerHost {
   // The game's WAVEMIX.INI lies beside the program.
   std::string ConfigFolder() override { return ProgramFolder(); }
 
+  // The folder of the record file my.dat, ending with a separator: the
+  // program folder's dat/ unless the program named another (an installed
+  // game keeps the record in the player's own data folder, see
+  // platform::FindRecordFolder).
+  std::string RecordFolder() { return recordFolder_.empty() ? ProgramFolder() + "/dat/" : recordFolder_; }
+  void SetRecordFolder(std::string folder) { recordFolder_ = std::move(folder); }
+
   // One line of the headless runner's event trace (a JSON object). The real
   // backend ignores it.
   virtual void Trace(const std::string& jsonLine) { (void)jsonLine; }
 
  private:
   std::function<bool()> stopCheck_;
+  std::string recordFolder_;
 };
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -33,6 +34,27 @@ bool WriteFully(int fd, std::string_view bytes) {
 std::string Folder(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+bool IsFolder(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::is_directory(path, error);
+}
+
+std::string WithSeparator(std::string folder) {
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+// The player's own data folder ($XDG_DATA_HOME, else ~/.local/share); empty
+// when neither is known. A relative XDG_DATA_HOME is ignored, as the base
+// directory rules ask.
+std::string UserDataFolder() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data && data[0] == '/') return WithSeparator(data);
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return WithSeparator(home) + ".local/share/";
+  return "";
 }
 
 }  // namespace
@@ -74,6 +96,38 @@ std::string ExecutableFolder() {
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return "./";
   return exe.parent_path().string() + "/";
+}
+
+}  // namespace platform
+
+namespace platform {
+
+std::string FindGameFolder(const std::string& programFolder) {
+  const std::filesystem::path own(programFolder);
+  if (IsFolder(own / "dat") && IsFolder(own / "cg")) return programFolder;
+  const std::filesystem::path installed = (own / "../share/kesto").lexically_normal();
+  if (IsFolder(installed / "dat") && IsFolder(installed / "cg")) return WithSeparator(installed.string());
+  return programFolder;
+}
+
+std::string FindRecordFolder(const std::string& gameFolder) {
+  const std::string own = gameFolder + "/dat/";
+  if (::access(own.c_str(), W_OK) == 0) return own;
+  const std::string data = UserDataFolder();
+  if (data.empty()) return own;
+  const std::string folder = data + "kesto/";
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (!IsFolder(folder)) return own;
+  const std::string record = folder + "my.dat";
+  if (!std::filesystem::exists(record, error)) {
+    // A failed copy leaves no record: the start reports it and the close
+    // writes a new one, as with a missing dat/my.dat.
+    std::filesystem::copy_file(own + "my.dat", record, error);
+    if (!error) std::filesystem::permissions(record, std::filesystem::perms::owner_write,
+                                             std::filesystem::perm_options::add, error);
+  }
+  return folder;
 }
 
 }  // namespace platform

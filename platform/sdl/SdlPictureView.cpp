@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/Scaling.h"
+#include "platform/sdl/SdlWindowIcon.h"
 
 namespace platform::sdl {
 namespace {
@@ -18,6 +19,7 @@ SdlPictureView::SdlPictureView(const std::string& title, int width, int height) 
   window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                              SDL_WINDOW_HIDDEN);
   if (!window_) throw SdlFailure("SDL_CreateWindow");
+  SetWindowIcon(window_);
   // The software renderer works on every X server, Xvfb without GL included,
   // and a 400 x 300 picture costs it nothing.
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);

@@ -352,6 +352,24 @@ def start():
     return svg(background("#dff1ff", "#c6e4fb") + deco + body + title + invite)
 
 
+def icon():
+    # The program's icon: her face, smiling, in a round badge that stays
+    # readable from 48 pixels up. Square, transparent around the badge.
+    size = 256
+    eyes = eye_open(-24) + eye_open(24)
+    body = character(face(eyes, "happy", "wide_smile", 0.7), cx=128, cy=146, scale=1.12)
+    return (f'<svg xmlns="http://www.w3.org/2000/svg" width="{size}" height="{size}" viewBox="0 0 {size} {size}">'
+            f'\n<defs><clipPath id="badge"><circle cx="128" cy="128" r="116"/></clipPath></defs>'
+            f'\n<circle cx="128" cy="128" r="126" fill="#ff4f8b"/>'
+            f'\n<g clip-path="url(#badge)">\n<rect x="0" y="0" width="{size}" height="{size}" fill="#dff1ff"/>'
+            f'{sparkle(40, 64, 14, "#ffffff")}{sparkle(218, 70, 12, "#ffffff")}{body}\n</g>'
+            f'\n<circle cx="128" cy="128" r="116" fill="none" stroke="#ffffff" stroke-width="4"/>\n</svg>\n')
+
+
+# Written into OUTPUT_DIR/icons/, apart from the 400 x 300 pictures.
+ICONS = {"kesto": icon}
+
+
 PICTURES = {
     "nomal1": nomal1, "nomal2": nomal2, "nomal3": nomal3, "which": which, "great": great, "cry": cry,
     "ending": ending, "lv1": lambda: level_up(1), "lv2": lambda: level_up(2), "start": start,
@@ -365,6 +383,10 @@ def main():
     os.makedirs(out, exist_ok=True)
     for name, make in PICTURES.items():
         with open(os.path.join(out, name + ".svg"), "w", encoding="utf-8") as f:
+            f.write(make())
+    os.makedirs(os.path.join(out, "icons"), exist_ok=True)
+    for name, make in ICONS.items():
+        with open(os.path.join(out, "icons", name + ".svg"), "w", encoding="utf-8") as f:
             f.write(make())
 
 
