@@ -177,13 +177,20 @@ MainWindow& HeadlessHost::Main() { return impl_->main; }
 
 int HeadlessHost::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon,
                                  const std::vector<std::string>& buttons) {
-  std::string line = "{\"box\":" + JsonString(caption) + ",\"text\":" + JsonString(text);
+  std::string line = "{\"box\":";
+  line += JsonString(caption);
+  line += ",\"text\":";
+  line += JsonString(text);
   if (buttons.size() > 1) {
     line += ",\"buttons\":[";
-    for (std::size_t i = 0; i < buttons.size(); ++i) line += (i ? "," : "") + JsonString(buttons[i]);
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+      if (i) line += ',';
+      line += JsonString(buttons[i]);
+    }
     line += ']';
   }
-  Trace(line + "}");
+  line += '}';
+  Trace(line);
   return 0;
 }
 

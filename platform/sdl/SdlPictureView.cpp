@@ -5,7 +5,9 @@
 #include <stdexcept>
 
 #include "platform/Scaling.h"
+#ifndef __EMSCRIPTEN__
 #include "platform/sdl/SdlWindowIcon.h"
+#endif
 
 namespace platform::sdl {
 namespace {
@@ -19,7 +21,10 @@ SdlPictureView::SdlPictureView(const std::string& title, int width, int height) 
   window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                              SDL_WINDOW_HIDDEN);
   if (!window_) throw SdlFailure("SDL_CreateWindow");
+#ifndef __EMSCRIPTEN__
+  // A page has no window icon of ours; the desktop's window has.
   SetWindowIcon(window_);
+#endif
   // The software renderer works on every X server, Xvfb without GL included,
   // and a 400 x 300 picture costs it nothing.
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
