@@ -47,7 +47,7 @@ target_link_libraries(embedded_pictures PRIVATE kesto_options)
 
 add_subdirectory(game)
 
-# The services the portable code calls (Files.h, the picture codec and the
+# The services the portable code calls (Files.h, Signals.h, the picture codec and the
 # text rasteriser), as an object library linked into each program ahead of
 # the static libraries that call them.
 add_library(kesto_win32_services OBJECT
@@ -55,6 +55,7 @@ add_library(kesto_win32_services OBJECT
   ${KESTO_WIN32_DIR}/Files.cpp
   ${KESTO_WIN32_DIR}/GdiText.cpp
   ${KESTO_WIN32_DIR}/Png.cpp
+  ${KESTO_WIN32_DIR}/Signals.cpp
   ${KESTO_WIN32_DIR}/Text.cpp
   ${KESTO_WIN32_DIR}/Win32Picture.cpp)
 target_link_libraries(kesto_win32_services PUBLIC kesto_core)
