@@ -280,6 +280,7 @@ Win32Host::Win32Host(std::string folder) : folder_(std::move(folder)) {
                                 nullptr, nullptr, instance, nullptr);
   if (!window) throw std::runtime_error("Cannot create the window: " + SystemMessage(GetLastError()));
   main_ = std::make_unique<Win32MainWindow>(window);
+  SetRecordFolder(folder_ + "dat\\");
   theHost = this;
   // The finest timer resolution for the 20 ms ticks and the multimedia clock.
   timeBeginPeriod(1);
