@@ -1,4 +1,4 @@
-// The record's atomic replace and the program folder on Windows, with UTF-16
+// The record's atomic replace and the program and game folders on Windows, with UTF-16
 // paths throughout: a temporary file beside the target, FlushFileBuffers,
 // then MoveFileExW over the old file with MOVEFILE_WRITE_THROUGH so the
 // rename itself has reached the disk when it returns.
@@ -64,6 +64,15 @@ std::string ExecutableFolder() {
   }
   const std::size_t slash = buffer.find_last_of(L"\\/");
   return slash == std::wstring::npos ? ".\\" : win32::Narrow(buffer.substr(0, slash + 1));
+}
+
+// A Windows game is one folder, unpacked anywhere the player may write: its
+// data and its record stay in it.
+std::string FindGameFolder(const std::string& programFolder) { return programFolder; }
+
+std::string FindRecordFolder(const std::string& gameFolder) {
+  const bool separated = !gameFolder.empty() && (gameFolder.back() == '\\' || gameFolder.back() == '/');
+  return gameFolder + (separated ? "dat\\" : "\\dat\\");
 }
 
 }  // namespace platform

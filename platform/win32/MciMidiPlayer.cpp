@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/MediaError.h"
 #include "platform/win32/Text.h"
 
 namespace platform::win32 {
@@ -23,7 +24,12 @@ class MciMidiPlayer final : public MidiPlayer {
 
   void Open() override {
     Close();
-    Send(L"open \"" + Widen(path_) + L"\" type sequencer alias " + alias_ + L" wait");
+    try {
+      Send(L"open \"" + Widen(path_) + L"\" type sequencer alias " + alias_ + L" wait");
+    } catch (const std::runtime_error& e) {
+      // A missing or bad file, or no sequencer: said once per file.
+      RefuseMedia(path_, e.what());
+    }
     open_ = true;
   }
 

@@ -2,7 +2,8 @@
 // timers as WM_TIMER of the main window and the posted messages as real
 // messages of the hidden windows. A MessageBoxW runs the system's own modal
 // loop, which goes on dispatching both, as the game expects; the owner is
-// disabled meanwhile, so presses on the main window do not arrive. After
+// disabled meanwhile, so presses on the main window do not arrive. The loop
+// and every box look at the stop request at least every 50 ms. After
 // every event the picture's version is checked and the window invalidated
 // when it moved on, so a frame is painted once however many changes it had.
 #include "platform/win32/Win32Host.h"
@@ -14,6 +15,7 @@
 #include <map>
 #include <mutex>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/MidiPlayer.h"
 #include "platform/Picture.h"
@@ -34,6 +36,35 @@ constexpr int kPictureWidth = 400, kPictureHeight = 300;
 
 class Win32Host;
 Win32Host* theHost = nullptr;
+
+// How often the loop and the boxes look at the stop request, in ms.
+constexpr DWORD kStopPoll = 50;
+
+// A box being shown: its buttons' captions and the identifiers MessageBoxW
+// gives them, left to right, and, once the box is up, its window.
+struct BoxShown {
+  std::vector<std::wstring> captions;
+  std::vector<int> ids;
+  HWND window = nullptr;
+  HHOOK hook = nullptr;
+};
+BoxShown* boxShown = nullptr;
+
+// Names the buttons of the box as it first activates.
+LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam) {
+  BoxShown* box = boxShown;
+  if (code == HCBT_ACTIVATE && box && !box->window) {
+    const HWND window = reinterpret_cast<HWND>(wParam);
+    wchar_t className[16] = L"";
+    GetClassNameW(window, className, 16);
+    if (std::wstring_view(className) == L"#32770") {
+      box->window = window;
+      for (std::size_t i = 0; i < box->captions.size() && i < box->ids.size(); ++i)
+        SetDlgItemTextW(window, box->ids[i], box->captions[i].c_str());
+    }
+  }
+  return CallNextHookEx(box ? box->hook : nullptr, code, wParam, lParam);
+}
 
 class Win32Timer final : public Timer {
  public:
@@ -166,7 +197,8 @@ class Win32Host final : public Host {
   }
   std::unique_ptr<Timer> CreateTimer(std::uint32_t intervalMs, bool enabled, std::function<void()> onTimer) override;
   MainWindow& Main() override { return *main_; }
-  void ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) override;
+  int ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon,
+                     const std::vector<std::string>& buttons = {}) override;
   int Run() override;
   WaveOut& WaveOutDevice() override {
     if (!waveOut_) waveOut_ = CreateWin32WaveOut(*this);
@@ -248,6 +280,7 @@ Win32Host::Win32Host(std::string folder) : folder_(std::move(folder)) {
                                 nullptr, nullptr, instance, nullptr);
   if (!window) throw std::runtime_error("Cannot create the window: " + SystemMessage(GetLastError()));
   main_ = std::make_unique<Win32MainWindow>(window);
+  SetRecordFolder(folder_ + "dat\\");
   theHost = this;
   // The finest timer resolution for the 20 ms ticks and the multimedia clock.
   timeBeginPeriod(1);
@@ -296,29 +329,61 @@ std::unique_ptr<Timer> Win32Host::CreateTimer(std::uint32_t intervalMs, bool ena
   return timer;
 }
 
-void Win32Host::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon) {
-  if (endingSession_) return;
+// The system's box with its own buttons renamed: one button is its OK, two
+// are its Yes and No, three its Yes, No and Cancel (more are not shown). With
+// two, the box has no close box and Escape does nothing, so only a press of
+// the second button chooses it. A stop request ends the box with the first.
+int Win32Host::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon,
+                              const std::vector<std::string>& buttons) {
+  if (endingSession_ || StopRequested()) return 0;
+  BoxShown box;
+  UINT style = MB_OK;
+  box.ids = {IDOK};
+  if (buttons.size() == 2) {
+    style = MB_YESNO;
+    box.ids = {IDYES, IDNO};
+  } else if (buttons.size() > 2) {
+    style = MB_YESNOCANCEL;
+    box.ids = {IDYES, IDNO, IDCANCEL};
+  }
+  for (const std::string& button : buttons) box.captions.push_back(Widen(button));
   const HWND owner = IsWindowVisible(main_->Handle()) ? main_->Handle() : nullptr;
-  UINT style = MB_OK | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL);
+  style |= MB_DEFBUTTON1 | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL);
   if (icon == BoxIcon::Error) style |= MB_ICONERROR;
+
+  BoxShown* const outer = boxShown;
+  boxShown = &box;
+  box.hook = SetWindowsHookExW(WH_CBT, BoxHook, nullptr, GetCurrentThreadId());
+  // A thread timer, dispatched by the box's own loop.
+  const UINT_PTR stopTimer = SetTimer(nullptr, 0, kStopPoll, [](HWND, UINT, UINT_PTR, DWORD) {
+    BoxShown* shown = boxShown;
+    if (shown && shown->window && theHost && theHost->StopRequested()) EndDialog(shown->window, shown->ids[0]);
+  });
   ++openBoxes_;
-  MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);
+  const int answer = MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);
   --openBoxes_;
+  if (stopTimer) KillTimer(nullptr, stopTimer);
+  if (box.hook) UnhookWindowsHookEx(box.hook);
+  boxShown = outer;
   main_->Refresh();
+  const auto chosen = std::find(box.ids.begin(), box.ids.end(), answer);
+  return chosen == box.ids.end() ? 0 : int(chosen - box.ids.begin());
 }
 
 int Win32Host::Run() {
-  if (main_->Closed()) return 0;
+  if (main_->Closed() || StopRequested()) return 0;
   const HWND window = main_->Handle();
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
   UpdateWindow(window);
   MSG message;
-  while (!main_->Closed()) {
-    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-    if (got == 0 || got == -1) break;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+  while (!main_->Closed() && !StopRequested()) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, kStopPoll, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    while (!main_->Closed() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return 0;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
   }
   return 0;
 }
@@ -351,13 +416,23 @@ LRESULT Win32Host::MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
       AfterEvent();
       return 0;
     }
-    case WM_KEYDOWN:
-      // The focused push button: Space and Enter press it, once per press.
-      if ((wParam == VK_SPACE || wParam == VK_RETURN) && !(lParam & (1 << 30))) {
-        main_->KeyPress(wParam == VK_SPACE ? Key::Space : Key::Enter);
-        AfterEvent();
+    case WM_KEYDOWN: {
+      // The game's keys, once per press (a held key's repeats are not).
+      if (lParam & (1 << 30)) return 0;
+      Key key;
+      switch (wParam) {
+        case VK_SPACE: key = Key::Space; break;
+        case VK_RETURN: key = Key::Enter; break;
+        case VK_LEFT: key = Key::Left; break;
+        case VK_RIGHT: key = Key::Right; break;
+        case 'A': key = Key::A; break;
+        case 'D': key = Key::D; break;
+        default: return 0;
       }
+      main_->KeyPress(key);
+      AfterEvent();
       return 0;
+    }
     case WM_CLOSE:
       if (openBoxes_ == 0) main_->Close();
       return 0;

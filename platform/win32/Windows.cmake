@@ -47,7 +47,7 @@ target_link_libraries(embedded_pictures PRIVATE kesto_options)
 
 add_subdirectory(game)
 
-# The services the portable code calls (Files.h, the picture codec and the
+# The services the portable code calls (Files.h, Signals.h, the picture codec and the
 # text rasteriser), as an object library linked into each program ahead of
 # the static libraries that call them.
 add_library(kesto_win32_services OBJECT
@@ -55,6 +55,7 @@ add_library(kesto_win32_services OBJECT
   ${KESTO_WIN32_DIR}/Files.cpp
   ${KESTO_WIN32_DIR}/GdiText.cpp
   ${KESTO_WIN32_DIR}/Png.cpp
+  ${KESTO_WIN32_DIR}/Signals.cpp
   ${KESTO_WIN32_DIR}/Text.cpp
   ${KESTO_WIN32_DIR}/Win32Picture.cpp)
 target_link_libraries(kesto_win32_services PUBLIC kesto_core)
@@ -89,13 +90,14 @@ add_executable(wavemix ${PROJECT_SOURCE_DIR}/tools/wavemix.cpp ${KESTO_WIN32_DIR
 target_link_libraries(wavemix PRIVATE mixer kesto_headless kesto_win32_wave kesto_win32_platform)
 set_target_properties(wavemix PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 
-# dat/, cg/ and the font beside the programs.
+# dat/, cg/, the font and the Windows WAVEMIX.INI beside the programs.
 add_custom_target(stage_assets ALL
   COMMAND ${CMAKE_COMMAND} -DSRC=${PROJECT_SOURCE_DIR}/assets -DDST=${PROJECT_BINARY_DIR}
           -P ${PROJECT_SOURCE_DIR}/cmake/Stage.cmake
+  COMMAND ${CMAKE_COMMAND} -E copy ${KESTO_WIN32_DIR}/WAVEMIX.INI ${PROJECT_BINARY_DIR}/WAVEMIX.INI
   COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/fonts
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KESTO_FONT_FILE} ${PROJECT_BINARY_DIR}/fonts/ipagp.ttf
-  COMMENT "Staging dat/, cg/ and fonts/ beside the programs")
+  COMMENT "Staging dat/, cg/, fonts/ and WAVEMIX.INI beside the programs")
 
 if(KESTO_TESTS)
   include(${KESTO_WIN32_DIR}/Tests.cmake)

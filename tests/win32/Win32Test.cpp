@@ -242,4 +242,46 @@ TEST(Win32Host, TimersFireThroughTheLoop) {
   EXPECT_EQ(fired, stopped);
 }
 
+// A two-button box shows the captions it was given on the system's buttons
+// and answers the index of the one pressed.
+TEST(Win32Host, BoxButtonsCarryTheirCaptionsAndAnswerTheirIndex) {
+  auto host = platform::win32::CreateWin32Host("C:\\game\\");
+  std::wstring first, second;
+  std::unique_ptr<platform::Timer> press;
+  press = host->CreateTimer(50, true, [&] {
+    const HWND box = FindWindowW(L"#32770", L"選ぶ箱");
+    if (!box) return;
+    wchar_t text[64] = L"";
+    GetDlgItemTextW(box, IDYES, text, 64);
+    first = text;
+    GetDlgItemTextW(box, IDNO, text, 64);
+    second = text;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    press->SetEnabled(false);
+  });
+  EXPECT_EQ(host->ShowMessageBox("選ぶ箱", "text", platform::BoxIcon::Error, {"OK", "保存せずに終了"}), 1);
+  EXPECT_EQ(first, L"OK");
+  EXPECT_EQ(second, L"保存せずに終了");
+}
+
+// A stop request answers an open box with its first button and ends the
+// loop without the close query; once requested, boxes return at once.
+TEST(Win32Host, StopRequestAnswersTheBoxAndEndsTheLoop) {
+  auto host = platform::win32::CreateWin32Host("C:\\game\\");
+  bool stop = false;
+  host->SetStopCheck([&] { return stop; });
+  int queries = 0;
+  host->Main().onCloseQuery = [&] { return ++queries, true; };
+  auto request = host->CreateTimer(100, true, [&] { stop = true; });
+  EXPECT_EQ(host->ShowMessageBox("止める箱", "text", platform::BoxIcon::None, {"OK", "保存せずに終了"}), 0);
+  EXPECT_EQ(FindWindowW(L"#32770", L"止める箱"), nullptr);
+  EXPECT_EQ(host->ShowMessageBox("次の箱", "text", platform::BoxIcon::None), 0);
+  stop = false;
+  request->SetEnabled(false);
+  request = host->CreateTimer(100, true, [&] { stop = true; });
+  EXPECT_EQ(host->Run(), 0);
+  EXPECT_EQ(queries, 0);
+  EXPECT_FALSE(host->Main().Closed());
+}
+
 }  // namespace

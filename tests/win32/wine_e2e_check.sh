@@ -30,7 +30,7 @@ source "$here/wine_lib.sh"
 for tool in wine wineserver Xvfb xdotool xwininfo import identify "$convert" python3; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
-for file in "$windows/kesto.exe" "$windows/dat" "$windows/cg" "$windows/fonts/ipagp.ttf" "$linux/kesto" "$linux/wavemix"; do
+for file in "$windows/kesto.exe" "$windows/WAVEMIX.INI" "$windows/dat" "$windows/cg" "$windows/fonts/ipagp.ttf" "$linux/kesto" "$linux/wavemix"; do
   [[ -e $file ]] || { echo "FAIL: $file is missing"; exit 1; }
 done
 
@@ -50,7 +50,7 @@ mkdir -p "$shots"
 
 game="$work/ミルタス ゲーム"
 mkdir -p "$game"
-cp "$windows/kesto.exe" "$game/"
+cp "$windows/kesto.exe" "$windows/WAVEMIX.INI" "$game/"
 cp -r "$windows/dat" "$windows/cg" "$windows/fonts" "$game/"
 wineHome=$(wine_audio_to "$work/cues.wav")
 # The prefix's server and services, started ahead as a player's system has
