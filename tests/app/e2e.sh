@@ -52,7 +52,10 @@ mkdir -p "$work/dat"
 signal_run() {
   local signal=$1 fifo=$work/fifo
   rm -f "$fifo" && mkfifo "$fifo"
-  "$kesto" --headless --folder "$work" <"$fifo" >"$work/out" 2>"$work/err" &
+  # Emptied here, not by the background job's redirection: the wait below
+  # must not find the last run's output before this run has started.
+  : >"$work/out"
+  "$kesto" --headless --folder "$work" <"$fifo" >>"$work/out" 2>"$work/err" &
   local pid=$!
   exec 3>"$fifo"
   printf 'key space\nstate\n' >&3
