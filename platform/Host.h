@@ -52,6 +52,24 @@ class MainWindow {
   std::function<void(int x, int y, MouseButton button)> onMouseDown;
   std::function<void(Key key)> onKey;
   std::function<bool()> onCloseQuery;
+
+ protected:
+  // Asks onCloseQuery whether the window may close (yes when there is none).
+  // Re-entry is refused: while the query shows its own box, another close
+  // request (a timer, a second click) gets false instead of a second query.
+  // An error of the query passes through.
+  bool QueryClose() {
+    if (querying_) return false;
+    querying_ = true;
+    struct Done {
+      bool& flag;
+      ~Done() { flag = false; }
+    } done{querying_};
+    return !onCloseQuery || onCloseQuery();
+  }
+
+ private:
+  bool querying_ = false;
 };
 
 class Host : public MixerHost {

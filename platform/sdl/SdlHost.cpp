@@ -117,7 +117,6 @@ class SdlMainWindow final : public MainWindow {
   std::string title_;
   int width_ = kLaidOutWidth, height_ = kLaidOutHeight;
   bool closed_ = false;
-  bool closing_ = false;
 };
 
 class SdlHost final : public Host {
@@ -198,20 +197,8 @@ void SdlTimer::SetEnabled(bool enabled) {
   if (enabled) nextDue_ = SDL_GetTicks64() + std::max<std::uint32_t>(interval_, 1);
 }
 
-// Re-entry is refused: while the close query shows its own box, another
-// close request (a timer, a second click) must not start a second query.
 void SdlMainWindow::Close() {
-  if (closed_ || closing_) return;
-  closing_ = true;
-  bool mayClose = true;
-  try {
-    if (onCloseQuery) mayClose = onCloseQuery();
-  } catch (...) {
-    closing_ = false;
-    throw;
-  }
-  closing_ = false;
-  if (!mayClose) return;
+  if (closed_ || !QueryClose()) return;
   closed_ = true;
   view_.Hide();
 }

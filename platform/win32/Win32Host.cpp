@@ -110,20 +110,8 @@ class Win32MainWindow final : public MainWindow {
     Refresh();
   }
 
-  // Re-entry is refused: while the close query shows its own box, another
-  // close request must not start a second query.
   void Close() override {
-    if (closed_ || closing_) return;
-    closing_ = true;
-    bool mayClose = true;
-    try {
-      if (onCloseQuery) mayClose = onCloseQuery();
-    } catch (...) {
-      closing_ = false;
-      throw;
-    }
-    closing_ = false;
-    if (!mayClose) return;
+    if (closed_ || !QueryClose()) return;
     closed_ = true;
     ShowWindow(window_, SW_HIDE);
     PostMessageW(window_, WM_NULL, 0, 0);  // wakes the loop, which sees the close
@@ -178,7 +166,6 @@ class Win32MainWindow final : public MainWindow {
   const Picture* picture_ = nullptr;
   std::uint64_t shownVersion_ = ~std::uint64_t(0);
   bool closed_ = false;
-  bool closing_ = false;
 };
 
 class Win32Host final : public Host {
