@@ -35,8 +35,7 @@ int RunWindowed(int scale) {
   std::unique_ptr<platform::Host> host;
   try {
 #ifdef _WIN32
-    (void)scale;  // the Windows window shows the picture at its own size
-    host = platform::win32::CreateWin32Host(platform::ExecutableFolder());
+    host = platform::win32::CreateWin32Host(platform::ExecutableFolder(), scale);
 #else
     const std::string folder = platform::FindGameFolder(platform::ExecutableFolder());
     host = platform::sdl::CreateSdlHost(folder, scale);

@@ -1,14 +1,16 @@
 // The event loop is the system's: GetMessageW/DispatchMessageW, with the
 // timers as WM_TIMER of the main window and the posted messages as real
-// messages of the hidden windows. A MessageBoxW runs the system's own modal
-// loop, which goes on dispatching both, as the game expects; the owner is
-// disabled meanwhile, so presses on the main window do not arrive. The loop
-// and every box look at the stop request at least every 50 ms. After
+// messages of the hidden windows. A MessageBoxW or a task dialog runs the
+// system's own modal loop, which goes on dispatching both, as the game
+// expects; the owner is disabled meanwhile, so presses on the main window do
+// not arrive. The loop and the message boxes look at the stop request every
+// 50 ms, the task dialogs every 200 ms. After
 // every event the picture's version is checked and the window invalidated
 // when it moved on, so a frame is painted once however many changes it had.
 #include "platform/win32/Win32Host.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <mmsystem.h>
 
 #include <algorithm>
@@ -19,6 +21,7 @@
 
 #include "platform/MidiPlayer.h"
 #include "platform/Picture.h"
+#include "platform/Scaling.h"
 #include "platform/WaveOut.h"
 #include "platform/win32/MciMidiPlayer.h"
 #include "platform/win32/Text.h"
@@ -28,10 +31,12 @@ namespace platform::win32 {
 namespace {
 
 constexpr const wchar_t* kMainClass = L"KestoMainWindow";
-// A fixed dialog frame: a caption with the close box, no sizing border.
-constexpr DWORD kMainStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr DWORD kMainExStyle = WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW;
-// The picture area of the main window; presses outside it reach nobody.
+// A sizeable frame; the picture keeps its aspect inside it, with bars.
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kMainExStyle = WS_EX_APPWINDOW;
+// Full screen: no frame, the whole monitor.
+constexpr DWORD kFullScreenStyle = WS_POPUP | WS_CLIPCHILDREN;
+// The picture's size until the game sets its own.
 constexpr int kPictureWidth = 400, kPictureHeight = 300;
 
 class Win32Host;
@@ -40,17 +45,16 @@ Win32Host* theHost = nullptr;
 // How often the loop and the boxes look at the stop request, in ms.
 constexpr DWORD kStopPoll = 50;
 
-// A box being shown: its buttons' captions and the identifiers MessageBoxW
-// gives them, left to right, and, once the box is up, its window.
+// The system's box being shown: the caption of its one button and, once the
+// box is up, its window.
 struct BoxShown {
-  std::vector<std::wstring> captions;
-  std::vector<int> ids;
+  std::wstring caption;
   HWND window = nullptr;
   HHOOK hook = nullptr;
 };
 BoxShown* boxShown = nullptr;
 
-// Names the buttons of the box as it first activates.
+// Names the box's button as the box first activates.
 LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam) {
   BoxShown* box = boxShown;
   if (code == HCBT_ACTIVATE && box && !box->window) {
@@ -59,12 +63,16 @@ LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam) {
     GetClassNameW(window, className, 16);
     if (std::wstring_view(className) == L"#32770") {
       box->window = window;
-      for (std::size_t i = 0; i < box->captions.size() && i < box->ids.size(); ++i)
-        SetDlgItemTextW(window, box->ids[i], box->captions[i].c_str());
+      if (!box->caption.empty()) SetDlgItemTextW(window, IDOK, box->caption.c_str());
     }
   }
   return CallNextHookEx(box ? box->hook : nullptr, code, wParam, lParam);
 }
+
+// The identifier of a choice box's first button; the others follow it.
+constexpr int kFirstChoice = 100;
+
+HRESULT CALLBACK ChoiceNotice(HWND window, UINT notice, WPARAM, LPARAM, LONG_PTR);
 
 class Win32Timer final : public Timer {
  public:
@@ -88,20 +96,16 @@ class Win32Timer final : public Timer {
 
 class Win32MainWindow final : public MainWindow {
  public:
-  explicit Win32MainWindow(HWND window) : window_(window) {}
+  Win32MainWindow(HWND window, int scale) : window_(window), scale_(std::clamp(scale, kMinScale, kMaxScale)) {}
 
   void SetCaption(const std::string& utf8) override { SetWindowTextW(window_, Widen(utf8).c_str()); }
 
-  // Centred on the work area, as a dialog positioned at the screen's centre.
+  // The picture's size; the window's client area is that times the scale,
+  // centred on the work area as a dialog at the screen's centre.
   void SetClientSize(int width, int height) override {
-    RECT frame{0, 0, width, height};
-    AdjustWindowRectEx(&frame, kMainStyle, FALSE, kMainExStyle);
-    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    const int x = area.left + (area.right - area.left - w) / 2;
-    const int y = area.top + (area.bottom - area.top - h) / 2;
-    SetWindowPos(window_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    width_ = width;
+    height_ = height;
+    FitWindow();
   }
 
   void SetPicture(const Picture* picture) override {
@@ -118,19 +122,55 @@ class Win32MainWindow final : public MainWindow {
   }
   bool Closed() const override { return closed_; }
 
+  // F11 and Alt+Enter: the whole monitor without a frame, and back to the
+  // window as it was.
+  void ToggleFullScreen() {
+    const bool visible = IsWindowVisible(window_);
+    if (!fullScreen_) {
+      restore_.length = sizeof restore_;
+      GetWindowPlacement(window_, &restore_);
+      MONITORINFO monitor{};
+      monitor.cbSize = sizeof monitor;
+      GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor);
+      const RECT& area = monitor.rcMonitor;
+      SetWindowLongPtrW(window_, GWL_STYLE, kFullScreenStyle | (visible ? WS_VISIBLE : 0));
+      SetWindowPos(window_, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                   SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+    } else {
+      SetWindowLongPtrW(window_, GWL_STYLE, kMainStyle | (visible ? WS_VISIBLE : 0));
+      if (!visible) restore_.showCmd = SW_HIDE;  // the placement alone shows no window
+      SetWindowPlacement(window_, &restore_);
+      SetWindowPos(window_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    }
+    fullScreen_ = !fullScreen_;
+    InvalidateRect(window_, nullptr, FALSE);
+  }
+
   void Refresh() {
     if (!picture_ || picture_->Version() == shownVersion_) return;
     shownVersion_ = picture_->Version();
     InvalidateRect(window_, nullptr, FALSE);
   }
 
+  // The picture enlarged by whole factors, nearest neighbour, with black
+  // bars round it; the form's own colour where the picture does not cover
+  // its client area.
   void Paint(HDC dc) {
     RECT client{};
     GetClientRect(window_, &client);
-    int w = 0, h = 0;
-    if (picture_) {
-      w = picture_->Width();
-      h = picture_->Height();
+    const Placement place = Place();
+    HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    const RECT bars[] = {{0, 0, client.right, place.y},
+                         {0, place.y + place.height, client.right, client.bottom},
+                         {0, place.y, place.x, place.y + place.height},
+                         {place.x + place.width, place.y, client.right, place.y + place.height}};
+    for (const RECT& bar : bars)
+      if (bar.right > bar.left && bar.bottom > bar.top) FillRect(dc, &bar, black);
+    int shownWidth = 0, shownHeight = 0;
+    if (picture_ && picture_->Width() > 0 && picture_->Height() > 0 && width_ > 0 && height_ > 0) {
+      const int w = picture_->Width(), h = picture_->Height();
+      shownWidth = std::min(place.width, int(std::int64_t(w) * place.width / width_));
+      shownHeight = std::min(place.height, int(std::int64_t(h) * place.height / height_));
       BITMAPINFO info{};
       info.bmiHeader.biSize = sizeof info.bmiHeader;
       info.bmiHeader.biWidth = w;
@@ -138,20 +178,24 @@ class Win32MainWindow final : public MainWindow {
       info.bmiHeader.biPlanes = 1;
       info.bmiHeader.biBitCount = 32;
       info.bmiHeader.biCompression = BI_RGB;
-      StretchDIBits(dc, 0, 0, w, h, 0, 0, w, h, picture_->Pixels(), &info, DIB_RGB_COLORS, SRCCOPY);
+      SetStretchBltMode(dc, COLORONCOLOR);
+      StretchDIBits(dc, place.x, place.y, shownWidth, shownHeight, 0, 0, w, h, picture_->Pixels(), &info,
+                    DIB_RGB_COLORS, SRCCOPY);
     }
-    // The form's own colour beside and below the picture.
     HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
-    RECT right{std::min<LONG>(w, client.right), 0, client.right, client.bottom};
-    RECT below{0, std::min<LONG>(h, client.bottom), std::min<LONG>(w, client.right), client.bottom};
-    FillRect(dc, &right, face);
-    FillRect(dc, &below, face);
+    const RECT right{place.x + shownWidth, place.y, place.x + place.width, place.y + place.height};
+    const RECT below{place.x, place.y + shownHeight, place.x + shownWidth, place.y + place.height};
+    if (right.right > right.left) FillRect(dc, &right, face);
+    if (below.bottom > below.top) FillRect(dc, &below, face);
   }
 
-  void Press(int x, int y, MouseButton button) {
-    const int right = picture_ ? std::min(picture_->Width(), kPictureWidth) : kPictureWidth;
-    const int bottom = picture_ ? std::min(picture_->Height(), kPictureHeight) : kPictureHeight;
-    if (closed_ || x < 0 || y < 0 || x >= right || y >= bottom) return;
+  // A press on the window: on the picture, at the picture pixel under it.
+  void PressAt(int windowX, int windowY, MouseButton button) {
+    int x = 0, y = 0;
+    if (!WindowToPicture(Place(), width_, height_, windowX, windowY, &x, &y)) return;
+    const int right = picture_ ? std::min(picture_->Width(), width_) : width_;
+    const int bottom = picture_ ? std::min(picture_->Height(), height_) : height_;
+    if (closed_ || x >= right || y >= bottom) return;
     if (onMouseDown) onMouseDown(x, y, button);
   }
 
@@ -162,15 +206,45 @@ class Win32MainWindow final : public MainWindow {
   HWND Handle() const { return window_; }
 
  private:
+  Placement Place() const {
+    RECT client{};
+    GetClientRect(window_, &client);
+    return PlacePicture(width_, height_, client.right, client.bottom);
+  }
+
+  // The window of the picture at the scale, centred on its monitor's work
+  // area. Full screen keeps the monitor; the window comes back to this.
+  void FitWindow() {
+    if (fullScreen_) {
+      InvalidateRect(window_, nullptr, FALSE);
+      return;
+    }
+    RECT frame{0, 0, width_ * scale_, height_ * scale_};
+    AdjustWindowRectEx(&frame, kMainStyle, FALSE, kMainExStyle);
+    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& area = monitor.rcWork;
+    const int x = area.left + (area.right - area.left - w) / 2;
+    const int y = area.top + (area.bottom - area.top - h) / 2;
+    SetWindowPos(window_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window_, nullptr, FALSE);
+  }
+
   HWND window_;
+  const int scale_;
+  int width_ = kPictureWidth, height_ = kPictureHeight;
   const Picture* picture_ = nullptr;
   std::uint64_t shownVersion_ = ~std::uint64_t(0);
   bool closed_ = false;
+  bool fullScreen_ = false;
+  WINDOWPLACEMENT restore_{};
 };
 
 class Win32Host final : public Host {
  public:
-  explicit Win32Host(std::string folder);
+  Win32Host(std::string folder, int scale);
   ~Win32Host() override;
 
   std::uint32_t Milliseconds() override { return timeGetTime(); }
@@ -203,6 +277,10 @@ class Win32Host final : public Host {
   void ForgetTimer(UINT_PTR id) { timers_.erase(id); }
 
   LRESULT MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  int ShowSystemBox(HWND owner, const std::string& caption, const std::string& text, BoxIcon icon,
+                    const std::vector<std::string>& buttons);
+  int ShowChoiceBox(HWND owner, const std::string& caption, const std::string& text, BoxIcon icon,
+                    const std::vector<std::string>& buttons);
   void AfterEvent() { main_->Refresh(); }
 
  private:
@@ -252,7 +330,7 @@ LRESULT CALLBACK HiddenProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-Win32Host::Win32Host(std::string folder) : folder_(std::move(folder)) {
+Win32Host::Win32Host(std::string folder, int scale) : folder_(std::move(folder)) {
   if (folder_.empty() || (folder_.back() != '\\' && folder_.back() != '/')) folder_ += '\\';
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSW main{};
@@ -266,7 +344,12 @@ Win32Host::Win32Host(std::string folder) : folder_(std::move(folder)) {
   HWND window = CreateWindowExW(kMainExStyle, kMainClass, L"", kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                                 nullptr, nullptr, instance, nullptr);
   if (!window) throw std::runtime_error("Cannot create the window: " + SystemMessage(GetLastError()));
-  main_ = std::make_unique<Win32MainWindow>(window);
+  if (scale == 0) {
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    scale = DefaultScale(kPictureWidth, kPictureHeight, area.right - area.left, area.bottom - area.top);
+  }
+  main_ = std::make_unique<Win32MainWindow>(window, scale);
   SetRecordFolder(folder_ + "dat\\");
   theHost = this;
   // The finest timer resolution for the 20 ms ticks and the multimedia clock.
@@ -316,45 +399,72 @@ std::unique_ptr<Timer> Win32Host::CreateTimer(std::uint32_t intervalMs, bool ena
   return timer;
 }
 
-// The system's box with its own buttons renamed: one button is its OK, two
-// are its Yes and No, three its Yes, No and Cancel (more are not shown). With
-// two, the box has no close box and Escape does nothing, so only a press of
-// the second button chooses it. A stop request ends the box with the first.
+// One button: the system's message box, its OK renamed when a caption is
+// given. More: a task dialog with a button for each caption, each as wide as
+// its caption needs; it has no close box and Escape does nothing, so only a
+// press chooses, and its default is the first. A stop request ends either
+// with the first button.
 int Win32Host::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon,
                               const std::vector<std::string>& buttons) {
   if (endingSession_ || StopRequested()) return 0;
-  BoxShown box;
-  UINT style = MB_OK;
-  box.ids = {IDOK};
-  if (buttons.size() == 2) {
-    style = MB_YESNO;
-    box.ids = {IDYES, IDNO};
-  } else if (buttons.size() > 2) {
-    style = MB_YESNOCANCEL;
-    box.ids = {IDYES, IDNO, IDCANCEL};
-  }
-  for (const std::string& button : buttons) box.captions.push_back(Widen(button));
   const HWND owner = IsWindowVisible(main_->Handle()) ? main_->Handle() : nullptr;
-  style |= MB_DEFBUTTON1 | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL);
-  if (icon == BoxIcon::Error) style |= MB_ICONERROR;
+  ++openBoxes_;
+  const int answer = buttons.size() > 1 ? ShowChoiceBox(owner, caption, text, icon, buttons)
+                                        : ShowSystemBox(owner, caption, text, icon, buttons);
+  --openBoxes_;
+  main_->Refresh();
+  return answer;
+}
 
+int Win32Host::ShowSystemBox(HWND owner, const std::string& caption, const std::string& text, BoxIcon icon,
+                             const std::vector<std::string>& buttons) {
+  BoxShown box;
+  if (!buttons.empty()) box.caption = Widen(buttons.front());
+  UINT style = MB_OK | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL);
+  if (icon == BoxIcon::Error) style |= MB_ICONERROR;
   BoxShown* const outer = boxShown;
   boxShown = &box;
   box.hook = SetWindowsHookExW(WH_CBT, BoxHook, nullptr, GetCurrentThreadId());
   // A thread timer, dispatched by the box's own loop.
   const UINT_PTR stopTimer = SetTimer(nullptr, 0, kStopPoll, [](HWND, UINT, UINT_PTR, DWORD) {
     BoxShown* shown = boxShown;
-    if (shown && shown->window && theHost && theHost->StopRequested()) EndDialog(shown->window, shown->ids[0]);
+    if (shown && shown->window && theHost && theHost->StopRequested()) EndDialog(shown->window, IDOK);
   });
-  ++openBoxes_;
-  const int answer = MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);
-  --openBoxes_;
+  MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);
   if (stopTimer) KillTimer(nullptr, stopTimer);
   if (box.hook) UnhookWindowsHookEx(box.hook);
   boxShown = outer;
-  main_->Refresh();
-  const auto chosen = std::find(box.ids.begin(), box.ids.end(), answer);
-  return chosen == box.ids.end() ? 0 : int(chosen - box.ids.begin());
+  return 0;
+}
+
+HRESULT CALLBACK ChoiceNotice(HWND window, UINT notice, WPARAM, LPARAM, LONG_PTR) {
+  if (notice == TDN_TIMER && theHost && theHost->StopRequested())
+    SendMessageW(window, TDM_CLICK_BUTTON, kFirstChoice, 0);
+  return S_OK;
+}
+
+int Win32Host::ShowChoiceBox(HWND owner, const std::string& caption, const std::string& text, BoxIcon icon,
+                             const std::vector<std::string>& buttons) {
+  const std::wstring title = Widen(caption), content = Widen(text);
+  std::vector<std::wstring> labels;
+  std::vector<TASKDIALOG_BUTTON> choices;
+  for (const std::string& button : buttons) labels.push_back(Widen(button));
+  for (std::size_t i = 0; i < labels.size(); ++i) choices.push_back({kFirstChoice + int(i), labels[i].c_str()});
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.hwndParent = owner;
+  // The timer notice comes about every 200 ms: the stop request's poll.
+  config.dwFlags = TDF_CALLBACK_TIMER | TDF_POSITION_RELATIVE_TO_WINDOW;
+  config.pszWindowTitle = title.c_str();
+  config.pszContent = content.c_str();
+  if (icon == BoxIcon::Error) config.pszMainIcon = TD_ERROR_ICON;
+  config.cButtons = UINT(choices.size());
+  config.pButtons = choices.data();
+  config.nDefaultButton = kFirstChoice;
+  config.pfCallback = ChoiceNotice;
+  int pressed = kFirstChoice;
+  if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) return 0;
+  return pressed >= kFirstChoice && pressed < kFirstChoice + int(choices.size()) ? pressed - kFirstChoice : 0;
 }
 
 int Win32Host::Run() {
@@ -399,7 +509,7 @@ LRESULT Win32Host::MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
       const MouseButton button = message == WM_LBUTTONDOWN   ? MouseButton::Left
                                  : message == WM_RBUTTONDOWN ? MouseButton::Right
                                                              : MouseButton::Middle;
-      main_->Press(short(LOWORD(lParam)), short(HIWORD(lParam)), button);
+      main_->PressAt(short(LOWORD(lParam)), short(HIWORD(lParam)), button);
       AfterEvent();
       return 0;
     }
@@ -414,12 +524,27 @@ LRESULT Win32Host::MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
         case VK_RIGHT: key = Key::Right; break;
         case 'A': key = Key::A; break;
         case 'D': key = Key::D; break;
+        case VK_F11:
+          main_->ToggleFullScreen();
+          return 0;
         default: return 0;
       }
       main_->KeyPress(key);
       AfterEvent();
       return 0;
     }
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_RETURN && (lParam & (1 << 29))) {
+        if (!(lParam & (1 << 30))) main_->ToggleFullScreen();
+        return 0;
+      }
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_SYSCHAR:
+      if (wParam == L'\r') return 0;  // Alt+Enter was ours: no beep
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_SIZE:
+      InvalidateRect(window, nullptr, FALSE);
+      return 0;
     case WM_CLOSE:
       if (openBoxes_ == 0) main_->Close();
       return 0;
@@ -440,8 +565,8 @@ LRESULT Win32Host::MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-std::unique_ptr<Host> CreateWin32Host(const std::string& programFolder) {
-  return std::make_unique<Win32Host>(programFolder);
+std::unique_ptr<Host> CreateWin32Host(const std::string& programFolder, int scale) {
+  return std::make_unique<Win32Host>(programFolder, scale);
 }
 
 }  // namespace platform::win32

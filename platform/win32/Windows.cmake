@@ -71,7 +71,7 @@ target_link_libraries(kesto_win32_wave PUBLIC kesto_core winmm kesto_win32_platf
 # The native backend: the window, its message loop, timers and boxes, the
 # MCI sequencer.
 add_library(kesto_win32 STATIC ${KESTO_WIN32_DIR}/Win32Host.cpp ${KESTO_WIN32_DIR}/MciMidiPlayer.cpp)
-target_link_libraries(kesto_win32 PUBLIC kesto_core kesto_win32_wave winmm gdi32 user32 kesto_win32_platform)
+target_link_libraries(kesto_win32 PUBLIC kesto_core kesto_win32_wave winmm gdi32 user32 comctl32 kesto_win32_platform)
 
 add_library(kesto_app STATIC ${PROJECT_SOURCE_DIR}/app/Application.cpp ${PROJECT_SOURCE_DIR}/app/HeadlessRunner.cpp)
 target_link_libraries(kesto_app PUBLIC game kesto_win32 kesto_headless)

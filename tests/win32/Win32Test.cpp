@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "assets/Embedded.h"
 #include "platform/Errors.h"
@@ -242,26 +244,101 @@ TEST(Win32Host, TimersFireThroughTheLoop) {
   EXPECT_EQ(fired, stopped);
 }
 
-// A two-button box shows the captions it was given on the system's buttons
-// and answers the index of the one pressed.
+// At factor 2 the client area is twice the picture and a press on window
+// pixel (2x, 2y) or (2x + 1, 2y + 1) is a press on (x, y). A larger window
+// keeps the largest whole factor, centred, and presses on its bars reach
+// nobody. F11 fills the monitor without a frame and gives the window back.
+TEST(Win32Host, ScaledWindowMapsPressesAndTogglesFullScreen) {
+  auto host = platform::win32::CreateWin32Host("C:\\game\\", 2);
+  host->Main().SetClientSize(400, 300);
+  const HWND window = FindWindowW(L"KestoMainWindow", nullptr);
+  ASSERT_NE(window, nullptr);
+  using Size = std::pair<LONG, LONG>;
+  const auto client = [&] {
+    RECT area{};
+    GetClientRect(window, &area);
+    return Size{area.right, area.bottom};
+  };
+  EXPECT_EQ(client(), Size(800, 600));
+  std::vector<std::pair<int, int>> presses;
+  host->Main().onMouseDown = [&](int x, int y, platform::MouseButton) { presses.push_back({x, y}); };
+  const auto press = [&](int x, int y) { SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); };
+  press(2 * 10, 2 * 20);
+  press(2 * 10 + 1, 2 * 20 + 1);
+  press(799, 599);
+
+  RECT frame{0, 0, 1000, 700};
+  AdjustWindowRectEx(&frame, DWORD(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                     DWORD(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+  ASSERT_EQ(client(), Size(1000, 700));
+  press(50, 20);                     // the bar above and to the left
+  press(100 + 2 * 10, 50 + 2 * 20);  // factor 2 from (100, 50)
+  EXPECT_EQ(presses, (std::vector<std::pair<int, int>>{{10, 20}, {10, 20}, {399, 299}, {10, 20}}));
+
+  SendMessageW(window, WM_KEYDOWN, VK_F11, 0);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_FALSE(GetWindowLongPtrW(window, GWL_STYLE) & WS_CAPTION);
+  EXPECT_EQ(client(), Size(monitor.rcMonitor.right - monitor.rcMonitor.left,
+                           monitor.rcMonitor.bottom - monitor.rcMonitor.top));
+  SendMessageW(window, WM_KEYDOWN, VK_F11, 0);
+  EXPECT_TRUE(GetWindowLongPtrW(window, GWL_STYLE) & WS_CAPTION);
+  EXPECT_EQ(client(), Size(1000, 700));
+  EXPECT_FALSE(IsWindowVisible(window));
+}
+
+// The buttons of a box window: their captions and whether each caption fits
+// its button, in the button's own font.
+struct BoxButton {
+  HWND window;
+  std::wstring caption;
+  bool fits;
+};
+std::vector<BoxButton> ButtonsOf(HWND box) {
+  std::vector<BoxButton> found;
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM list) -> BOOL {
+        wchar_t className[32] = L"", caption[64] = L"";
+        GetClassNameW(child, className, 32);
+        if (std::wstring_view(className) != L"Button") return TRUE;
+        GetWindowTextW(child, caption, 64);
+        RECT area{};
+        GetClientRect(child, &area);
+        HDC dc = GetDC(child);
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, caption, int(wcslen(caption)), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(child, dc);
+        reinterpret_cast<std::vector<BoxButton>*>(list)->push_back({child, caption, extent.cx < area.right});
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// A two-button box shows the captions it was given, each whole on its
+// button, and answers the index of the one pressed.
 TEST(Win32Host, BoxButtonsCarryTheirCaptionsAndAnswerTheirIndex) {
   auto host = platform::win32::CreateWin32Host("C:\\game\\");
-  std::wstring first, second;
+  std::vector<BoxButton> buttons;
   std::unique_ptr<platform::Timer> press;
   press = host->CreateTimer(50, true, [&] {
-    const HWND box = FindWindowW(L"#32770", L"選ぶ箱");
+    const HWND box = FindWindowW(nullptr, L"選ぶ箱");
     if (!box) return;
-    wchar_t text[64] = L"";
-    GetDlgItemTextW(box, IDYES, text, 64);
-    first = text;
-    GetDlgItemTextW(box, IDNO, text, 64);
-    second = text;
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    buttons = ButtonsOf(box);
+    for (const BoxButton& button : buttons)
+      if (button.caption == L"保存せずに終了") PostMessageW(button.window, BM_CLICK, 0, 0);
     press->SetEnabled(false);
   });
   EXPECT_EQ(host->ShowMessageBox("選ぶ箱", "text", platform::BoxIcon::Error, {"OK", "保存せずに終了"}), 1);
-  EXPECT_EQ(first, L"OK");
-  EXPECT_EQ(second, L"保存せずに終了");
+  ASSERT_EQ(buttons.size(), 2u);
+  EXPECT_EQ(buttons[0].caption, L"OK");
+  EXPECT_EQ(buttons[1].caption, L"保存せずに終了");
+  for (const BoxButton& button : buttons) EXPECT_TRUE(button.fits) << "cut: " << platform::win32::Narrow(button.caption);
 }
 
 // A stop request answers an open box with its first button and ends the
@@ -274,7 +351,7 @@ TEST(Win32Host, StopRequestAnswersTheBoxAndEndsTheLoop) {
   host->Main().onCloseQuery = [&] { return ++queries, true; };
   auto request = host->CreateTimer(100, true, [&] { stop = true; });
   EXPECT_EQ(host->ShowMessageBox("止める箱", "text", platform::BoxIcon::None, {"OK", "保存せずに終了"}), 0);
-  EXPECT_EQ(FindWindowW(L"#32770", L"止める箱"), nullptr);
+  EXPECT_EQ(FindWindowW(nullptr, L"止める箱"), nullptr);
   EXPECT_EQ(host->ShowMessageBox("次の箱", "text", platform::BoxIcon::None), 0);
   stop = false;
   request->SetEnabled(false);
