@@ -43,14 +43,15 @@ xvfb_cleanup() {
 }
 
 # A display number nobody uses; another server may win a race for it, so a
-# server that dies at once means: try the next one.
+# server that dies at once means: try the next one. The screen is 800 x 600
+# unless XVFB_SCREEN says otherwise (WIDTHxHEIGHTxDEPTH).
 xvfb_start() {
   local display
   for display in $(seq 90 140); do
     [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]] && continue
     # -noreset: the server must not restart (and refuse the game) when the
     # probe below disconnects as its last client.
-    Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+    Xvfb ":$display" -screen 0 "${XVFB_SCREEN:-800x600x24}" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     xvfbPid=$!
     for _ in $(seq 50); do
       DISPLAY=":$display" xwininfo -root >/dev/null 2>&1 && break

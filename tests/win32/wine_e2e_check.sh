@@ -6,9 +6,14 @@
 # a click starts the game (the status box's pale pink appears) and the start
 # cue's bytes reach wine's wave-out device, captured through ALSA's file
 # output; Alt+F4, the window system's close, brings the save box and, once
-# confirmed, exit code 0 and dat/my.dat in CR LF lines. The end of the
-# session saves the record too. Then, with dat/my.dat missing, the error box. Prints the start-up time to the first title frame
-# and the title's idle CPU.
+# confirmed, exit code 0 and dat/my.dat in CR LF lines. A read-only
+# dat/my.dat gives the failed-save box, whose second button quits without
+# saving. At --scale 2 the client area is 800 x 600, every picture pixel a
+# 2 x 2 block, and a click on the doubled picture starts the game; F11 fills
+# the screen and gives the window back. The end of the session saves the
+# record too. Then, with dat/my.dat missing, the error box. On a 1280 x 800
+# screen, where the default scale is 1. Prints the start-up time to the
+# first title frame and the title's idle CPU.
 #
 # usage: wine_e2e_check.sh WINDOWS_DIR LINUX_BUILD_DIR [SHOTS_DIR]
 #   WINDOWS_DIR: kesto.exe with dat/, cg/ and fonts/ (a build or dist/windows)
@@ -27,7 +32,7 @@ convert=/usr/bin/convert
 source "$here/../e2e/xvfb_lib.sh"
 source "$here/wine_lib.sh"
 
-for tool in wine wineserver Xvfb xdotool xwininfo import identify "$convert" python3; do
+for tool in wine wineserver Xvfb xdotool xwininfo import identify compare "$convert" python3; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 for file in "$windows/kesto.exe" "$windows/WAVEMIX.INI" "$windows/dat" "$windows/cg" "$windows/fonts/ipagp.ttf" "$linux/kesto" "$linux/wavemix"; do
@@ -44,7 +49,7 @@ cleanup() {
 }
 trap cleanup EXIT
 wine_prefix || fail "the wine prefix could not be made"
-xvfb_start
+XVFB_SCREEN=1280x800x24 xvfb_start
 shots=${3:-$windows/wine-shots}
 mkdir -p "$shots"
 
@@ -73,8 +78,27 @@ wine_window() {
 }
 
 launch() {
-  (cd "$game" && HOME=$wineHome exec wine "$game/kesto.exe" >"$work/game.log" 2>&1) &
+  (cd "$game" && HOME=$wineHome exec wine "$game/kesto.exe" "$@" >"$work/game.log" 2>&1) &
   gamePid=$!
+}
+
+# client_size WINDOW: WIDTHxHEIGHT of its client area.
+client_size() {
+  local geometry
+  geometry=$(xwininfo -id "$1")
+  echo "$(awk '/ Width:/ {print $2}' <<<"$geometry")x$(awk '/ Height:/ {print $2}' <<<"$geometry")"
+}
+
+# wait_exit SECONDS: waits for the game to end; its exit code in `code`.
+wait_exit() {
+  for _ in $(seq $(($1 * 10))); do
+    kill -0 "$gamePid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$gamePid" 2>/dev/null && return 1
+  wait "$gamePid"
+  code=$?
+  gamePid=""
 }
 
 # --- Start-up: the window and its first title frame.
@@ -91,8 +115,7 @@ done
 framed=$(date +%s.%N)
 echo "start-up: window after $(rel "$shown" "$start") s, first title frame after $(rel "$framed" "$start") s"
 
-geometry=$(xwininfo -id "$window")
-size="$(awk '/ Width:/ {print $2}' <<<"$geometry")x$(awk '/ Height:/ {print $2}' <<<"$geometry")"
+size=$(client_size "$window")
 [[ $size == 400x300 ]] || fail "the client area is $size, not 400x300"
 
 # --- The title picture against the Linux headless title frame before its
@@ -132,16 +155,65 @@ xdotool key alt+F4
 box=$(wine_window "$appTitle" 10) || fail "no save box titled $appTitle appeared"
 import -window root "$shots/save-box.png"
 xdotool key Return
-for _ in $(seq 100); do
-  kill -0 "$gamePid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$gamePid" 2>/dev/null && fail "the game still runs after the save box"
-wait "$gamePid"
-code=$?
-gamePid=""
+wait_exit 10 || fail "the game still runs after the save box"
 ((code == 0)) || fail "the game ended with exit code $code"
 python3 "$here/compare.py" crlf "$game/dat/my.dat" 5 || fail "dat/my.dat is not five CR LF lines"
+
+# --- A read-only record: the close fails with the error box, whose second
+# button (Tab to it, Space) quits without saving; the record is as it was.
+cp "$game/dat/my.dat" "$work/kept.dat"
+chmod a-w "$game/dat/my.dat"
+launch
+window=$(wine_window "$title" 20) || fail "no window titled $title appeared with a read-only record"
+xdotool windowfocus "$window" 2>/dev/null
+xdotool key alt+F4
+wine_window "$appTitle" 10 >/dev/null || fail "no error box titled $appTitle appeared for the failed save"
+sleep 0.3
+import -window root "$shots/save-failed-box.png"
+xdotool key Tab space
+wait_exit 10 || fail "the game still runs after quitting without saving"
+((code == 0)) || fail "quitting without saving ended with exit code $code"
+cmp -s "$game/dat/my.dat" "$work/kept.dat" || fail "the read-only record changed"
+chmod u+w "$game/dat/my.dat"
+
+# --- At --scale 2: 800 x 600, crisp 2 x 2 blocks, a click on the doubled
+# picture starts the game; F11 fills the screen (the picture at the largest
+# whole factor, bars round it) and F11 again gives the window back.
+launch --scale 2
+window=$(wine_window "$title" 20) || fail "no window titled $title appeared at --scale 2"
+size=$(client_size "$window")
+[[ $size == 800x600 ]] || fail "the client area at --scale 2 is $size, not 800x600"
+xdotool mousemove --window "$window" 400 300 click 1
+sleep 1.5
+import -window "$window" "$shots/play-scale2.png" || fail "cannot take a screenshot at --scale 2"
+pale=$("$convert" "$shots/play-scale2.png" -crop 160x40+30+30 +repage txt:- | grep -ci 'FFEAFF')
+echo "pale pink in the doubled status area: $pale of 6400"
+((pale >= 1600)) || fail "no doubled play frame after the click (see $shots/play-scale2.png)"
+"$convert" "$shots/play-scale2.png" -sample 50% -sample 200% "$work/redoubled.png"
+differ=$(compare -metric AE "$shots/play-scale2.png" "$work/redoubled.png" null: 2>&1)
+echo "pixels not in whole 2 x 2 blocks: $differ"
+[[ $differ == 0 ]] || fail "the picture is not doubled crisply ($differ pixels differ)"
+xdotool windowfocus "$window" 2>/dev/null
+xdotool key F11
+sleep 0.5
+window=$(wine_window "$title" 5) || fail "the window went away at F11"
+size=$(client_size "$window")
+[[ $size == 1280x800 ]] || fail "full screen is $size, not the 1280x800 screen"
+import -window root "$shots/full-screen.png"
+# 1280 x 800 holds the picture twice over: 800 x 600 from (240, 100).
+corner=$("$convert" "$shots/full-screen.png" -crop 240x100+0+0 +repage -format '%[fx:maxima.r+maxima.g+maxima.b]' info:)
+pale=$("$convert" "$shots/full-screen.png" -crop 160x40+270+130 +repage txt:- | grep -ci 'FFEAFF')
+echo "full screen: corner maximum $corner (black bars), pale pink in the doubled status area $pale of 6400"
+[[ $corner == 0 ]] || fail "no black bar round the full-screen picture (see $shots/full-screen.png)"
+((pale >= 1600)) || fail "the full-screen picture is not at factor 2 from (240, 100) (see $shots/full-screen.png)"
+xdotool key F11
+sleep 0.5
+window=$(wine_window "$title" 5) || fail "the window went away at the second F11"
+size=$(client_size "$window")
+[[ $size == 800x600 ]] || fail "the window after full screen is $size, not 800x600"
+kill -KILL "$gamePid"
+wait "$gamePid" 2>/dev/null
+gamePid=""
 
 # --- The session ends (wineboot --end-session sends WM_QUERYENDSESSION and
 # WM_ENDSESSION): the record is saved, with no box to hold up the shutdown.
@@ -167,4 +239,4 @@ kill -KILL "$gamePid"
 wait "$gamePid" 2>/dev/null
 gamePid=""
 
-echo "PASS: kesto.exe under wine from a Japanese path: window $title $size, title frame as on Linux, play frame and start cue after a click, saved in CR LF and closed with 0, saved at the end of the session, error box without dat/my.dat"
+echo "PASS: kesto.exe under wine from a Japanese path: window $title 400x300, title frame as on Linux, play frame and start cue after a click, saved in CR LF and closed with 0, a read-only record left by quitting without saving, 800x600 and crisp at --scale 2 with full screen and back, saved at the end of the session, error box without dat/my.dat"
