@@ -11,16 +11,24 @@
 
 #include <atomic>
 
+#include "platform/win32/ConsoleControl.h"
+
 namespace platform {
 namespace {
 
 std::atomic<int> caught{0};
 std::atomic<DWORD> mainThread{0};
+// Set by ResetQuitSignal to let a waiting handler return (tests; a program
+// ends before). Each handler call clears it before it wakes the loop.
+HANDLE released = nullptr;
 
 // The numbers of the C library's signals, as the POSIX side reports them.
 constexpr int kInterrupt = 2, kTerminate = 15, kHangUp = 1;
 
-BOOL WINAPI OnControl(DWORD event) {
+}  // namespace
+
+BOOL WINAPI win32::OnConsoleControl(DWORD event) {
+  if (released) ResetEvent(released);
   switch (event) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
@@ -40,19 +48,21 @@ BOOL WINAPI OnControl(DWORD event) {
   // After these the process ends when the handler returns: give the
   // program's loop the time to save and return from main, which ends the
   // process before this does.
-  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) Sleep(10000);
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && released) WaitForSingleObject(released, 10000);
   return TRUE;
 }
 
-}  // namespace
-
 void CatchQuitSignals() {
+  if (!released) released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   mainThread.store(GetCurrentThreadId());
-  SetConsoleCtrlHandler(OnControl, TRUE);
+  SetConsoleCtrlHandler(win32::OnConsoleControl, TRUE);
 }
 
 int QuitSignal() { return caught.load(); }
 
-void ResetQuitSignal() { caught.store(0); }
+void ResetQuitSignal() {
+  caught.store(0);
+  if (released) SetEvent(released);
+}
 
 }  // namespace platform

@@ -1,13 +1,16 @@
 // The Windows backend's own parts, run under wine: the BMP decoder against
 // the pictures the program carries, the record's atomic replace on Unicode
-// paths, GDI text with the shipped face, and the host's real window classes
-// and posted messages.
+// paths, GDI text with the shipped face, the host's real window classes and
+// posted messages, its scaled window and its boxes, and the console's quit
+// requests.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -15,8 +18,10 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Host.h"
+#include "platform/Signals.h"
 #include "platform/WaveOut.h"
 #include "platform/win32/BmpDecoder.h"
+#include "platform/win32/ConsoleControl.h"
 #include "platform/win32/GdiText.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Win32Host.h"
@@ -359,6 +364,60 @@ TEST(Win32Host, StopRequestAnswersTheBoxAndEndsTheLoop) {
   EXPECT_EQ(host->Run(), 0);
   EXPECT_EQ(queries, 0);
   EXPECT_FALSE(host->Main().Closed());
+}
+
+}  // namespace
+
+namespace {
+
+// The console's control events are quit requests as the POSIX signals are:
+// each is recorded and wakes the thread that caught them; after those that
+// end the process the handler holds on until released. A host whose stop
+// check is the signal leaves its loop at the console's close.
+TEST(QuitSignals, ConsoleEventsAreQuitRequestsThatWakeTheLoop) {
+  platform::CatchQuitSignals();
+  const struct {
+    DWORD event;
+    int signal;
+    bool holds;
+  } cases[] = {{CTRL_C_EVENT, 2, false},
+               {CTRL_BREAK_EVENT, 2, false},
+               {CTRL_CLOSE_EVENT, 1, true},
+               {CTRL_LOGOFF_EVENT, 15, true},
+               {CTRL_SHUTDOWN_EVENT, 15, true}};
+  MSG message;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.event);
+    platform::ResetQuitSignal();
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    std::atomic<bool> returned{false};
+    std::thread system([&] {
+      EXPECT_TRUE(platform::win32::OnConsoleControl(c.event));
+      returned = true;
+    });
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_POSTMESSAGE);
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(platform::QuitSignal(), c.signal);
+    if (c.holds) {
+      Sleep(100);
+      EXPECT_FALSE(returned);
+    }
+    platform::ResetQuitSignal();
+    system.join();
+  }
+
+  auto host = platform::win32::CreateWin32Host("C:\\game\\");
+  host->SetStopCheck([] { return platform::QuitSignal() != 0; });
+  std::thread system;
+  auto close = host->CreateTimer(50, true, [&] {
+    if (!system.joinable()) system = std::thread([] { platform::win32::OnConsoleControl(CTRL_CLOSE_EVENT); });
+  });
+  EXPECT_EQ(host->Run(), 0);
+  EXPECT_EQ(platform::QuitSignal(), 1);
+  EXPECT_FALSE(host->Main().Closed());  // the program saves quietly, as at a signal
+  platform::ResetQuitSignal();
+  system.join();
 }
 
 }  // namespace
