@@ -463,7 +463,10 @@ int Win32Host::ShowChoiceBox(HWND owner, const std::string& caption, const std::
   config.nDefaultButton = kFirstChoice;
   config.pfCallback = ChoiceNotice;
   int pressed = kFirstChoice;
-  if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) return 0;
+  // Without the common controls' task dialog, the text still reaches the
+  // player, in the system's box with its first button.
+  if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr)))
+    return ShowSystemBox(owner, caption, text, icon, {buttons.front()});
   return pressed >= kFirstChoice && pressed < kFirstChoice + int(choices.size()) ? pressed - kFirstChoice : 0;
 }
 
