@@ -117,3 +117,18 @@ end_game_cleanly() {
   ((code == 99)) && fail "the game still runs after SIGTERM"
   ((code == 0)) || fail "the game ended with exit code $code"
 }
+
+# check_doubled SHOT: SHOT (800 x 600) is the play frame at factor 2: the
+# status box's pale pink fills its doubled area, and each picture pixel is a
+# 2 x 2 block of one colour (nearest neighbour), so halving by sampling and
+# doubling again gives back the very same picture. Uses `convert`.
+check_doubled() {
+  local shot=$1 pale differ
+  pale=$("$convert" "$shot" -crop 160x40+30+30 +repage txt:- | grep -ci 'FFEAFF')
+  echo "pale pink in the doubled status area: $pale of 6400"
+  ((pale >= 1600)) || fail "no doubled play frame after the click (see $shot)"
+  "$convert" "$shot" -sample 50% -sample 200% "$work/redoubled.png"
+  differ=$(compare -metric AE "$shot" "$work/redoubled.png" null: 2>&1)
+  echo "pixels not in whole 2 x 2 blocks: $differ"
+  [[ $differ == 0 ]] || fail "the picture is not doubled crisply ($differ pixels differ)"
+}

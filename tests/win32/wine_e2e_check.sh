@@ -186,13 +186,7 @@ size=$(client_size "$window")
 xdotool mousemove --window "$window" 400 300 click 1
 sleep 1.5
 import -window "$window" "$shots/play-scale2.png" || fail "cannot take a screenshot at --scale 2"
-pale=$("$convert" "$shots/play-scale2.png" -crop 160x40+30+30 +repage txt:- | grep -ci 'FFEAFF')
-echo "pale pink in the doubled status area: $pale of 6400"
-((pale >= 1600)) || fail "no doubled play frame after the click (see $shots/play-scale2.png)"
-"$convert" "$shots/play-scale2.png" -sample 50% -sample 200% "$work/redoubled.png"
-differ=$(compare -metric AE "$shots/play-scale2.png" "$work/redoubled.png" null: 2>&1)
-echo "pixels not in whole 2 x 2 blocks: $differ"
-[[ $differ == 0 ]] || fail "the picture is not doubled crisply ($differ pixels differ)"
+check_doubled "$shots/play-scale2.png"
 xdotool windowfocus "$window" 2>/dev/null
 xdotool key F11
 sleep 0.5
