@@ -81,7 +81,11 @@ const char kUsage[] =
     "  --help               show this help and exit\n"
     "\n"
     "In the window: F11 or Alt+Enter toggles fullscreen; Left/Right (or A/D) answer like a\n"
+#ifdef _WIN32
+    "press on that half. The end of the Windows session saves the best score and exits.\n";
+#else
     "press on that half. SIGTERM, SIGINT and SIGHUP save the best score and exit.\n";
+#endif
 
 int Main(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
   for (const std::string& arg : args) {

@@ -69,8 +69,9 @@ add_library(kesto_win32_wave STATIC ${KESTO_WIN32_DIR}/Win32WaveOut.cpp ${KESTO_
 target_link_libraries(kesto_win32_wave PUBLIC kesto_core winmm kesto_win32_platform)
 
 # The native backend: the window, its message loop, timers and boxes, the
-# MCI sequencer.
-add_library(kesto_win32 STATIC ${KESTO_WIN32_DIR}/Win32Host.cpp ${KESTO_WIN32_DIR}/MciMidiPlayer.cpp)
+# MCI sequencer, the console a window program was started from.
+add_library(kesto_win32 STATIC ${KESTO_WIN32_DIR}/Win32Host.cpp ${KESTO_WIN32_DIR}/MciMidiPlayer.cpp
+  ${KESTO_WIN32_DIR}/Console.cpp)
 target_link_libraries(kesto_win32 PUBLIC kesto_core kesto_win32_wave winmm gdi32 user32 comctl32 kesto_win32_platform)
 
 add_library(kesto_app STATIC ${PROJECT_SOURCE_DIR}/app/Application.cpp ${PROJECT_SOURCE_DIR}/app/HeadlessRunner.cpp)

@@ -11,7 +11,8 @@
 # saving. At --scale 2 the client area is 800 x 600, every picture pixel a
 # 2 x 2 block, and a click on the doubled picture starts the game; F11 fills
 # the screen and gives the window back. The end of the session saves the
-# record too. Then, with dat/my.dat missing, the error box. On a 1280 x 800
+# record too. A bad option, with nowhere to print, comes in a box. Then, with
+# dat/my.dat missing, the error box. On a 1280 x 800
 # screen, where the default scale is 1. Prints the start-up time to the
 # first title frame and the title's idle CPU.
 #
@@ -222,6 +223,15 @@ kill -KILL "$gamePid" 2>/dev/null
 wait "$gamePid" 2>/dev/null
 gamePid=""
 
+# --- A bad option with no console and no output handles (started through
+# the shell, as from a shortcut): its message comes in a box titled kesto.
+(cd "$game" && HOME=$wineHome exec wine start /wait kesto.exe --scale 9 </dev/null >/dev/null 2>&1) &
+gamePid=$!
+wine_window kesto 20 >/dev/null || fail "no box titled kesto told of the bad option"
+import -window root "$shots/bad-option-box.png"
+xdotool key Return
+wait_exit 10 || fail "the game still runs after the bad option's box"
+
 # --- dat/my.dat missing: the error box with the application's title.
 rm "$game/dat/my.dat"
 launch
@@ -233,4 +243,4 @@ kill -KILL "$gamePid"
 wait "$gamePid" 2>/dev/null
 gamePid=""
 
-echo "PASS: kesto.exe under wine from a Japanese path: window $title 400x300, title frame as on Linux, play frame and start cue after a click, saved in CR LF and closed with 0, a read-only record left by quitting without saving, 800x600 and crisp at --scale 2 with full screen and back, saved at the end of the session, error box without dat/my.dat"
+echo "PASS: kesto.exe under wine from a Japanese path: window $title 400x300, title frame as on Linux, play frame and start cue after a click, saved in CR LF and closed with 0, a read-only record left by quitting without saving, 800x600 and crisp at --scale 2 with full screen and back, saved at the end of the session, a box for a bad option, error box without dat/my.dat"
