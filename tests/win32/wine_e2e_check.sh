@@ -12,9 +12,9 @@
 # 2 x 2 block, and a click on the doubled picture starts the game; F11 fills
 # the screen and gives the window back. The end of the session saves the
 # record too. A bad option, with nowhere to print, comes in a box. Then, with
-# dat/my.dat missing, the error box. On a 1280 x 800
-# screen, where the default scale is 1. Prints the start-up time to the
-# first title frame and the title's idle CPU.
+# dat/my.dat missing, the error box. All on a 1280 x 800 screen, where the
+# default scale is 1. Prints the start-up time to the first title frame and
+# the title's idle CPU.
 #
 # usage: wine_e2e_check.sh WINDOWS_DIR LINUX_BUILD_DIR [SHOTS_DIR]
 #   WINDOWS_DIR: kesto.exe with dat/, cg/ and fonts/ (a build or dist/windows)
