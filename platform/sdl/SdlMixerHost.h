@@ -1,18 +1,16 @@
 // The mixer's host for programs that want the sound card and have no window
-// of ours: a real millisecond clock, hidden windows and a posted-message
-// queue that the program's own thread drains, and the SDL wave-out device.
+// of ours, on SDL: a real millisecond clock and the SDL wave-out device.
 #pragma once
 
-#include <cstddef>
-#include <functional>
+#include <chrono>
 #include <memory>
 #include <string>
 
-#include "platform/MixerHost.h"
+#include "platform/WindowlessMixerHost.h"
 
 namespace platform::sdl {
 
-class SdlMixerHost : public platform::MixerHost {
+class SdlMixerHost : public platform::WindowlessMixerHost {
  public:
   // folder: where WAVEMIX.INI is read from.
   explicit SdlMixerHost(std::string folder);
@@ -20,25 +18,10 @@ class SdlMixerHost : public platform::MixerHost {
 
   platform::WaveOut& WaveOutDevice() override;
   std::uint32_t Milliseconds() override;
-  bool RegisterWindowClass(const std::string& className, platform::WindowProc proc,
-                           std::uint32_t* lastError) override;
-  platform::WindowHandle CreateHiddenWindow(const std::string& className) override;
-  void DestroyHiddenWindow(platform::WindowHandle window) override;
-  // Safe from any thread; wakes WaitAndDispatch.
-  bool Post(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-            std::intptr_t lParam) override;
-  std::string ConfigFolder() override;
-
-  // Dispatches posted messages, waiting up to `ms` for the first one;
-  // returns how many were taken.
-  std::size_t WaitAndDispatch(int ms);
-  // Runs on the posting thread after each message is queued (for a program
-  // whose own event loop must learn of it); see MessageWindows::SetWakeUp.
-  void SetWakeUp(std::function<bool()> wakeUp);
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  const std::chrono::steady_clock::time_point origin_ = std::chrono::steady_clock::now();
+  std::unique_ptr<platform::WaveOut> waveOut_;
 };
 
 }  // namespace platform::sdl

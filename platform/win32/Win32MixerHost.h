@@ -1,17 +1,16 @@
 // The mixer's host for Windows programs that want the sound card and have
-// no window of ours (wavemix.exe): the multimedia clock, hidden windows and a
-// posted-message queue that the program's own thread drains, and the winmm
+// no window of ours (wavemix.exe): the multimedia clock and the winmm
 // wave-out device.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "platform/MixerHost.h"
+#include "platform/WindowlessMixerHost.h"
 
 namespace platform::win32 {
 
-class Win32MixerHost : public platform::MixerHost {
+class Win32MixerHost : public platform::WindowlessMixerHost {
  public:
   // folder: where WAVEMIX.INI is read from.
   explicit Win32MixerHost(std::string folder);
@@ -19,21 +18,9 @@ class Win32MixerHost : public platform::MixerHost {
 
   platform::WaveOut& WaveOutDevice() override;
   std::uint32_t Milliseconds() override;
-  bool RegisterWindowClass(const std::string& className, platform::WindowProc proc,
-                           std::uint32_t* lastError) override;
-  platform::WindowHandle CreateHiddenWindow(const std::string& className) override;
-  void DestroyHiddenWindow(platform::WindowHandle window) override;
-  // Safe from any thread (the device's callback posts); wakes WaitAndDispatch.
-  bool Post(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-            std::intptr_t lParam) override;
-  std::string ConfigFolder() override;
-
-  // Dispatches posted messages, waiting up to `ms` for the first one.
-  void WaitAndDispatch(int ms);
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<platform::WaveOut> waveOut_;
 };
 
 }  // namespace platform::win32
