@@ -110,8 +110,7 @@ SdlMessageBox::SdlMessageBox(const std::string& caption, const std::string& text
         }
         return picture;
       }()),
-      view_(caption, picture_->Width() * scale, picture_->Height() * scale),
-      scale_(scale) {
+      view_(caption, picture_->Width(), picture_->Height()) {
   const int width = picture_->Width(), height = picture_->Height();
   const std::vector<std::string> captions = Captions(buttons);
   // The buttons stand at the right of the strip, the default first.
@@ -136,9 +135,9 @@ SdlMessageBox::SdlMessageBox(const std::string& caption, const std::string& text
   view_.Refresh();
 }
 
-int SdlMessageBox::ButtonAt(int x, int y) const {
-  x /= scale_;
-  y /= scale_;
+int SdlMessageBox::ButtonAt(int windowX, int windowY) const {
+  int x = 0, y = 0;
+  if (!view_.ToClient(windowX, windowY, &x, &y)) return -1;
   for (std::size_t i = 0; i < buttons_.size(); ++i) {
     const SDL_Rect& b = buttons_[i];
     if (x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h) return int(i);

@@ -41,12 +41,11 @@ class SdlMessageBox {
   void Refresh() { view_.Refresh(); }
 
  private:
-  // The button at window pixel (x, y), or -1.
-  int ButtonAt(int x, int y) const;
+  // The button at window pixel (windowX, windowY), or -1.
+  int ButtonAt(int windowX, int windowY) const;
 
   std::unique_ptr<Picture> picture_;
   SdlPictureView view_;
-  int scale_ = 1;
   std::vector<SDL_Rect> buttons_;  // in picture pixels
   int pressed_ = -1;
   int chosen_ = -1;

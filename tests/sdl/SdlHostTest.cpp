@@ -2,6 +2,7 @@
 // driver (run with SDL_VIDEODRIVER=x11 on a display to watch it). Each test
 // ends itself by closing the main window from a handler, with a long safety
 // timer in case the behaviour under test never comes.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -174,6 +175,34 @@ TEST_F(SdlHostTest, MessageBoxRunsTheLoopUntilConfirmed) {
   EXPECT_EQ(pressesSeen, 0);
   EXPECT_EQ(keysSeen, 0);
   EXPECT_EQ(ProbeOpenBoxes(*host), 0);
+}
+
+// The size of the open box's window, titled `caption`, taken while it
+// waits; the box is then confirmed.
+std::pair<int, int> BoxWindowSize(Host& host, const char* caption) {
+  std::pair<int, int> size{0, 0};
+  auto ticker = host.CreateTimer(20, true, [&] {
+    if (ProbeOpenBoxes(host) != 1 || size.first) return;
+    for (std::uint32_t id = 1; id < 64; ++id) {
+      SDL_Window* window = SDL_GetWindowFromID(id);
+      if (window && std::string(SDL_GetWindowTitle(window)) == caption) SDL_GetWindowSize(window, &size.first, &size.second);
+    }
+    PushKeyPress(host, Key::Enter);
+  });
+  host.ShowMessageBox(caption, "保存できません", BoxIcon::Error, {"OK", "保存せずに終了"});
+  return size;
+}
+
+// A box grows with the main window's factor: at 2 its window is twice the
+// size it has at 1, the box's picture filling it.
+TEST_F(SdlHostTest, BoxWindowGrowsWithTheFactor) {
+  const std::pair<int, int> single = BoxWindowSize(*host, "箱1");
+  safety.reset();
+  host.reset();
+  host = CreateSdlHost("/tmp/", 2);
+  const std::pair<int, int> doubled = BoxWindowSize(*host, "箱2");
+  ASSERT_GT(single.first, 0);
+  EXPECT_EQ(doubled, std::make_pair(2 * single.first, 2 * single.second));
 }
 
 // The fatal start-up error is shown before the main window ever is.
