@@ -7,9 +7,6 @@
 include(GNUInstallDirs)
 
 set(KESTO_VERSION 0.1.0)
-if(PROJECT_VERSION)
-  set(KESTO_VERSION ${PROJECT_VERSION})
-endif()
 set(KESTO_APP_ID org.kesto.Kesto)
 set(KESTO_HOMEPAGE "https://kesto.example.org" CACHE STRING
     "Where the project's pages are published; the metainfo links its screenshot docs/play.png there")
@@ -20,6 +17,9 @@ set(generated ${PROJECT_BINARY_DIR}/packaging)
 
 install(TARGETS kesto wavemix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/assets/dat ${PROJECT_SOURCE_DIR}/assets/cg DESTINATION ${kesto_data})
+# The mixer's settings the game ships with (44100 Hz, short blocks): without
+# them the effects would run on the mixer's defaults, half a second behind.
+install(FILES ${PROJECT_SOURCE_DIR}/assets/WAVEMIX.INI DESTINATION ${kesto_data})
 
 install(FILES ${linux}/${KESTO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 configure_file(${linux}/${KESTO_APP_ID}.metainfo.xml.in ${generated}/${KESTO_APP_ID}.metainfo.xml @ONLY)

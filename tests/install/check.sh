@@ -61,7 +61,7 @@ dpkg-query -L kesto | sort >"$work/files"
 desktop=/usr/share/applications/$appId.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate: $desktop"
 appstreamcli validate --no-net "/usr/share/metainfo/$appId.metainfo.xml" || fail "appstreamcli validate"
-for f in /usr/bin/kesto /usr/bin/wavemix /usr/share/kesto/dat/my.dat /usr/share/kesto/cg/start.bmp \
+for f in /usr/bin/kesto /usr/bin/wavemix /usr/share/kesto/dat/my.dat /usr/share/kesto/cg/start.bmp /usr/share/kesto/WAVEMIX.INI \
          /usr/share/icons/hicolor/scalable/apps/kesto.svg /usr/share/man/man6/kesto.6.gz /usr/share/man/man1/wavemix.1.gz; do
   [[ -f $f ]] || fail "$f was not installed"
 done
