@@ -1,8 +1,8 @@
 #include "app/Application.h"
 
 #include <exception>
-#include <charconv>
 #include <iostream>
+#include <stdexcept>
 
 #include "mixer/WaveMix.h"
 #include "app/HeadlessRunner.h"
@@ -34,13 +34,13 @@ std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<st
 int RunWindowed(int scale) {
   std::unique_ptr<platform::Host> host;
   try {
-#ifdef _WIN32
-    host = platform::win32::CreateWin32Host(platform::ExecutableFolder(), scale);
-#else
     const std::string folder = platform::FindGameFolder(platform::ExecutableFolder());
+#ifdef _WIN32
+    host = platform::win32::CreateWin32Host(folder, scale);
+#else
     host = platform::sdl::CreateSdlHost(folder, scale);
-    host->SetRecordFolder(platform::FindRecordFolder(folder));
 #endif
+    host->SetRecordFolder(platform::FindRecordFolder(folder));
   } catch (const std::exception& e) {
     std::cerr << "kesto: " << e.what() << '\n';
     return 1;
@@ -50,20 +50,20 @@ int RunWindowed(int scale) {
   int code = 1;
   if (std::unique_ptr<game::TForm1> form = CreateForm1(*host)) {
     code = host->Run();
-    // Stopped by a signal with the window open: save as a close would, but
-    // with no box, since nobody may be left to confirm it.
-    if (platform::QuitSignal() && !host->Main().Closed()) {
-      try {
-        form->SaveRecordQuietly();
-        code = 0;
-      } catch (const std::exception& e) {
-        std::cerr << "kesto: " << e.what() << '\n';
-        code = 1;
-      }
-    }
+    if (platform::QuitSignal() && !host->Main().Closed()) code = SaveAfterQuitSignal(*form, std::cerr);
   }
   mixer::WaveMixSetHost(nullptr);
   return code;
+}
+
+int SaveAfterQuitSignal(game::TForm1& form, std::ostream& err) {
+  try {
+    form.SaveRecordQuietly();
+    return 0;
+  } catch (const std::exception& e) {
+    err << "kesto: " << e.what() << '\n';
+    return 1;
+  }
 }
 
 const char kUsage[] =
@@ -99,12 +99,10 @@ int Main(const std::vector<std::string>& args, std::istream& in, std::ostream& o
   }
   int scale = 0;
   if (args.size() == 2 && args[0] == "--scale") {
-    const std::string& text = args[1];
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), scale);
-    if (ec != std::errc() || end != text.data() + text.size() || scale < platform::kMinScale ||
-        scale > platform::kMaxScale) {
-      err << "kesto: bad scale '" << text << "' (expected " << platform::kMinScale << " to " << platform::kMaxScale
-          << ")\n";
+    try {
+      scale = int(WholeNumber(args[1], platform::kMinScale, platform::kMaxScale, "scale"));
+    } catch (const std::invalid_argument& e) {
+      err << "kesto: " << e.what() << '\n';
       return 2;
     }
   } else if (!args.empty()) {

@@ -32,6 +32,11 @@ std::unique_ptr<game::TForm1> CreateForm1(platform::Host& host, std::optional<st
 // with the error on stderr.
 int RunWindowed(int scale = 0);
 
+// After a quit signal with the window open: saves the record as a close
+// would, but with no box, since nobody may be left to confirm it. Returns
+// the exit code: 0, or 1 with the error on `err`.
+int SaveAfterQuitSignal(game::TForm1& form, std::ostream& err);
+
 // The program: its arguments (after the program's name) pick the window,
 // the headless runner or the help (on `out`, exit 0); a bad argument is
 // reported on `err` with the usage, exit 2.

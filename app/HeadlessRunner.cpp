@@ -30,9 +30,9 @@ namespace {
 using platform::headless::HeadlessHost;
 
 // A bad argument or script line; the text says what is wrong with it.
-class ScriptError : public std::runtime_error {
+class ScriptError : public std::invalid_argument {
  public:
-  using std::runtime_error::runtime_error;
+  using std::invalid_argument::invalid_argument;
 };
 
 std::optional<std::int64_t> ToInteger(const std::string& text) {
@@ -40,15 +40,6 @@ std::optional<std::int64_t> ToInteger(const std::string& text) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
-}
-
-std::int64_t Integer(const std::string& text, std::int64_t low, std::int64_t high, const char* what) {
-  const std::optional<std::int64_t> value = ToInteger(text);
-  if (!value || *value < low || *value > high) {
-    throw ScriptError(std::string("bad ") + what + " '" + text + "' (expected " + std::to_string(low) + " to " +
-                      std::to_string(high) + ")");
-  }
-  return *value;
 }
 
 void ExpectArguments(const std::vector<std::string>& words, std::size_t least, std::size_t most) {
@@ -107,7 +98,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
     if (i + 1 == args.size()) throw ScriptError(name + " needs a value");
     const std::string& value = args[++i];
     if (name == "--seed") {
-      options.seed = std::uint32_t(Integer(value, 0, UINT32_MAX, "seed"));
+      options.seed = std::uint32_t(WholeNumber(value, 0, UINT32_MAX, "seed"));
     } else if (name == "--script") {
       options.script = value;
     } else if (name == "--audio-out") {
@@ -127,13 +118,13 @@ struct Run {
 };
 
 void Tick(Run& run, const std::vector<std::string>& words) {
-  const std::int64_t ticks = words.size() == 2 ? Integer(words[1], 0, 100'000'000, "tick count") : 1;
+  const std::int64_t ticks = words.size() == 2 ? WholeNumber(words[1], 0, 100'000'000, "tick count") : 1;
   run.host.AdvanceMs(std::uint64_t(ticks) * 20);
 }
 
 void Click(Run& run, const std::vector<std::string>& words) {
-  const int x = int(Integer(words[1], 0, 399, "X"));
-  const int y = int(Integer(words[2], 0, 299, "Y"));
+  const int x = int(WholeNumber(words[1], 0, game::kPictureWidth - 1, "X"));
+  const int y = int(WholeNumber(words[2], 0, game::kPictureHeight - 1, "Y"));
   platform::MouseButton button = platform::MouseButton::Left;
   if (words.size() == 4) {
     if (words[3] == "right") {
@@ -200,6 +191,15 @@ bool Execute(const std::vector<std::string>& words, Run& run) {
 
 }  // namespace
 
+std::int64_t WholeNumber(const std::string& text, std::int64_t low, std::int64_t high, const char* what) {
+  const std::optional<std::int64_t> value = ToInteger(text);
+  if (!value || *value < low || *value > high) {
+    throw ScriptError(std::string("bad ") + what + " '" + text + "' (expected " + std::to_string(low) + " to " +
+                      std::to_string(high) + ")");
+  }
+  return *value;
+}
+
 int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
   Options options;
   try {
@@ -260,15 +260,7 @@ int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ost
     return code;
   };
   // A quit signal ends the run as it ends the window: saved, no box.
-  const auto signalled = [&] {
-    try {
-      form->SaveRecordQuietly();
-      return end(0);
-    } catch (const std::exception& e) {
-      err << "kesto: " << e.what() << '\n';
-      return end(1);
-    }
-  };
+  const auto signalled = [&] { return end(SaveAfterQuitSignal(*form, err)); };
   Run run{host, *form, out};
   for (platform::ScriptLines lines(script); !platform::QuitSignal() && lines.Next();) {
     if (platform::QuitSignal()) break;

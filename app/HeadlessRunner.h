@@ -17,6 +17,7 @@
 // nothing played included, so that byte n sounded at virtual time n / rate.
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -24,10 +25,15 @@
 namespace app {
 
 // `args` are the arguments after "--headless"; `--folder DIR` names the
-// program folder (default: the folder of the running program). The script
+// game folder (default: the one found from the running program,
+// platform::FindGameFolder). The script
 // comes from `in` when no file is named. Returns the exit code: 0, 1 when
 // the window could not be created, 2 for a bad argument or script line
 // (reported on `err`, naming the line).
+// The whole word `text` as a number from `low` to `high`; otherwise throws
+// std::invalid_argument "bad WHAT 'TEXT' (expected LOW to HIGH)".
+std::int64_t WholeNumber(const std::string& text, std::int64_t low, std::int64_t high, const char* what);
+
 int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace app

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "platform/Errors.h"
 #include "platform/Files.h"

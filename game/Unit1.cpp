@@ -5,11 +5,11 @@
 #include "game/Unit1.h"
 
 #include <chrono>
+#include <stdexcept>
 
 #include "assets/Embedded.h"
 #include "game/Input.h"
 #include "game/Record.h"
-#include "platform/Errors.h"
 #include "platform/Json.h"
 
 namespace game {
@@ -90,16 +90,17 @@ void TForm1::ReportError(const char* text) noexcept {
 // A failed save keeps the window, so the record is not lost unasked; the
 // box's second button lets the player leave anyway.
 bool TForm1::CloseQuery() {
-  const char* failure = "Unknown error";
-  std::string text;
   try {
     FormClose();
     return true;
   } catch (const std::exception& e) {
-    text = e.what();
-    failure = text.c_str();
+    return OfferQuitWithoutSaving(e.what());
   } catch (...) {
+    return OfferQuitWithoutSaving("Unknown error");
   }
+}
+
+bool TForm1::OfferQuitWithoutSaving(const char* failure) noexcept {
   try {
     return host_.ShowMessageBox(kApplicationTitle, failure, platform::BoxIcon::Error, {"OK", kQuitWithoutSaving}) == 1;
   } catch (...) {
@@ -155,17 +156,17 @@ void TForm1::Timer1Timer() {
   if (tick.playing) {
     if (const platform::Picture* face = FacePicture(tick.face)) CopyWhole(bak, *face);
     if (tick.levelUp) CueSound0("lv.wav");
-    RenderPlayFrame();
+    renderer_.PlayFrame(GameState, random, bak, cg);
     return;
   }
   if (tick.timeUp) {
     CueMusic("rei.mid");
     CueSound0("katan.wav");
   }
-  RenderGameOverFrame(tick.newBest);
+  renderer_.GameOverFrame(GameState, tick.newBest, random, ending, bak, cg);
 }
 
-void TForm1::Timer2Timer() { RenderTitleFrame(); }
+void TForm1::Timer2Timer() { renderer_.TitleFrame(random, bak, cg); }
 
 void TForm1::Timer3Timer() {
   if (CountDown(GameState)) CueSound0("time.wav");
@@ -234,14 +235,6 @@ const platform::Picture* TForm1::FacePicture(Face face) const {
   }
   return nullptr;
 }
-
-void TForm1::RenderPlayFrame() { renderer_.PlayFrame(GameState, random, bak, cg); }
-
-void TForm1::RenderGameOverFrame(bool newBest) {
-  renderer_.GameOverFrame(GameState, newBest, random, ending, bak, cg);
-}
-
-void TForm1::RenderTitleFrame() { renderer_.TitleFrame(random, bak, cg); }
 
 // The record.
 

@@ -110,6 +110,8 @@ class TForm1 {
   // The close query: FormClose; when it raises, its error box also offers to
   // quit without saving. True when the window may close.
   bool CloseQuery();
+  // The failed save's box with OK and kQuitWithoutSaving; true for the latter.
+  bool OfferQuitWithoutSaving(const char* failure) noexcept;
 
   // Sound and music, fire-and-forget: they return at once and never raise.
   // CueSound0/CueSound1 start "dat/" + name on mixer channel 0/1, queued
@@ -139,9 +141,6 @@ class TForm1 {
   // cg/start.bmp into cg, then into bak; throws platform::IoError.
   void LoadStartPicture();
   const platform::Picture* FacePicture(Face face) const;
-  void RenderPlayFrame();
-  void RenderGameOverFrame(bool newBest);
-  void RenderTitleFrame();
 
   platform::Host& host_;
   std::optional<std::uint32_t> fixedSeed_;

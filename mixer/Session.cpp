@@ -35,14 +35,10 @@ void RegisterCallbackWindowClass() {
   }
 }
 
-std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high) {
-  return std::min(std::max(value, low), high);
-}
-
 std::int32_t ComputeBlockLength(std::int32_t fallback, const PcmWaveFormat& format, const char* deviceSection) {
   const std::int32_t deviceValue = ReadInt(deviceSection, "WaveBlockLen", 0);
-  if (deviceValue != 0) return Clamp(deviceValue, kMinBlockLength, kMaxBlockLength);
-  if (fallback != 0) return Clamp(fallback, kMinBlockLength, kMaxBlockLength);
+  if (deviceValue != 0) return std::clamp<std::int32_t>(deviceValue, kMinBlockLength, kMaxBlockLength);
+  if (fallback != 0) return std::clamp<std::int32_t>(fallback, kMinBlockLength, kMaxBlockLength);
   return std::min<std::int32_t>(std::int32_t(format.samplesPerSec / 11025) * 2048, kMaxBlockLength);
 }
 
@@ -128,7 +124,7 @@ MixSession* WaveMixInitWithConfig(const MixConfig* config) {
   const char* section = session->deviceName;
   session->remixRoutine = ReadInt(section, "Remix", defaultRemix) == 2 ? DeferToMixPosition : RemixBlocks;
   session->goodWavePos = std::uint8_t(ReadInt(section, "GoodWavePos", defaultGoodWavePos));
-  session->blockCount = Clamp(ReadInt(section, "WaveBlocks", defaultBlocks), kMinBlockCount, kMaxBlockCount);
+  session->blockCount = std::clamp<std::int32_t>(ReadInt(section, "WaveBlocks", defaultBlocks), kMinBlockCount, kMaxBlockCount);
   session->positionAdjust = AddOffset;
 
   if (config && (config->flags & CONFIG_CHANNELS) && config->channels > 1 && caps.channels > 1) {
