@@ -1,5 +1,5 @@
 # Cross-building the Windows programs with Debian's mingw-w64 (64-bit, the
-# -posix thread model: the game and the mixer use std::thread and std::mutex).
+# -posix thread model: the portable code uses std::mutex, the tests std::thread).
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

@@ -13,7 +13,7 @@ set(shim -include ${tests}/win32/PosixShim.h)
 
 function(kesto_wine_suite name)
   # With the programs' manifest: the same code page for file names.
-  add_executable(${name} ${ARGN} ${KESTO_WIN32_DIR}/console.rc)
+  add_executable(${name} ${ARGN} ${KESTO_WIN32_DIR}/manifest.rc)
   target_compile_options(${name} PRIVATE ${shim})
   target_link_libraries(${name} PRIVATE game mixer kesto_headless kesto_win32 GTest::gtest_main)
   add_test(NAME wine_${name} COMMAND ${name} --gtest_brief=1 WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
@@ -29,6 +29,4 @@ kesto_wine_suite(mixer_tests
   ${tests}/mixer/ComponentTest.cpp ${tests}/support/CountingNew.cpp)
 kesto_wine_suite(headless_tests ${tests}/headless/HeadlessHostTest.cpp ${tests}/headless/JsonTest.cpp)
 kesto_wine_suite(win32_tests ${tests}/win32/Win32Test.cpp)
-target_compile_definitions(win32_tests PRIVATE KESTO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-                                               KESTO_RLE_DIR="${PROJECT_BINARY_DIR}/pictures-rle8")
-add_dependencies(win32_tests embedded_pictures)
+target_compile_definitions(win32_tests PRIVATE KESTO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <map>
-#include <mutex>
 #include <stdexcept>
 #include <vector>
 
@@ -268,10 +267,9 @@ class Win32Host final : public Host {
   std::unique_ptr<MidiPlayer> CreateMidiPlayer() override { return CreateMciMidiPlayer(); }
   void StopSimpleSound() override { PlaySoundW(nullptr, nullptr, 0); }
   std::string ProgramFolder() override { return folder_; }
-  std::string ConfigFolder() override { return folder_; }
 
   void StartTimer(UINT_PTR id, std::uint32_t interval) {
-    SetTimer(main_->Handle(), id, std::max<std::uint32_t>(interval, USER_TIMER_MINIMUM), nullptr);
+    SetTimer(main_->Handle(), id, interval, nullptr);  // the system raises it to its minimum
   }
   void StopTimer(UINT_PTR id) { KillTimer(main_->Handle(), id); }
   void ForgetTimer(UINT_PTR id) { timers_.erase(id); }
@@ -350,7 +348,6 @@ Win32Host::Win32Host(std::string folder, int scale) : folder_(std::move(folder))
     scale = DefaultScale(kPictureWidth, kPictureHeight, area.right - area.left, area.bottom - area.top);
   }
   main_ = std::make_unique<Win32MainWindow>(window, scale);
-  SetRecordFolder(folder_ + "dat\\");
   theHost = this;
   // The finest timer resolution for the 20 ms ticks and the multimedia clock.
   timeBeginPeriod(1);
@@ -369,8 +366,6 @@ bool Win32Host::RegisterWindowClass(const std::string& className, WindowProc pro
   WNDCLASSW wc{};
   wc.lpfnWndProc = HiddenProc;
   wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
   wc.lpszClassName = name.c_str();
   if (!RegisterClassW(&wc)) {
     if (lastError) *lastError = GetLastError();

@@ -1,8 +1,6 @@
 // The Windows backend's share of pictures: our own BMP decoder (run-length
 // encoded 8-bit pictures too), our own PNG writer, and GDI drawing the texts
 // in IPA P Gothic, shipped beside the program.
-#include <windows.h>
-
 #include <cstdio>
 
 #include "platform/Errors.h"

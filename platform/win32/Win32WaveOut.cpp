@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <map>
-#include <mutex>
 
 #include "platform/win32/Text.h"
 
@@ -98,7 +97,6 @@ class Win32WaveOut final : public WaveOut {
                                         reinterpret_cast<DWORD_PTR>(device.get()), CALLBACK_FUNCTION);
     if (result != MMSYSERR_NOERROR) return result;
     const WaveOutHandle opened = reinterpret_cast<WaveOutHandle>(device->wave);
-    std::lock_guard lock(mutex_);
     devices_[opened] = std::move(device);
     *handle = opened;
     return mm::kNoError;
@@ -177,14 +175,12 @@ class Win32WaveOut final : public WaveOut {
     if (!device) return mm::kInvalidHandle;
     const MMRESULT result = waveOutClose(device->wave);
     if (result != MMSYSERR_NOERROR) return result;
-    std::lock_guard lock(mutex_);
     devices_.erase(handle);
     return mm::kNoError;
   }
 
  private:
   Device* Find(WaveOutHandle handle) {
-    std::lock_guard lock(mutex_);
     const auto found = devices_.find(handle);
     return found == devices_.end() ? nullptr : found->second.get();
   }
@@ -195,7 +191,6 @@ class Win32WaveOut final : public WaveOut {
   }
 
   MixerHost& host_;
-  std::mutex mutex_;
   std::map<WaveOutHandle, std::unique_ptr<Device>> devices_;
 };
 

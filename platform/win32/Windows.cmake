@@ -18,33 +18,7 @@ target_link_options(kesto_options INTERFACE -static -static-libgcc -static-libst
 add_subdirectory(platform)
 add_subdirectory(mixer)
 
-# The nine character pictures, as in the Linux build but run-length encoded
-# first (a fifth of the size), so the program stays small.
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-file(STRINGS ${PROJECT_SOURCE_DIR}/assets/CMakeLists.txt picture_line REGEX "^set\\(KESTO_PICTURES ")
-string(REGEX REPLACE "^set\\(KESTO_PICTURES ([^)]*)\\).*" "\\1" KESTO_PICTURES "${picture_line}")
-separate_arguments(KESTO_PICTURES)
-set(rle_dir ${PROJECT_BINARY_DIR}/pictures-rle8)
-set(rle_files "")
-foreach(name ${KESTO_PICTURES})
-  add_custom_command(OUTPUT ${rle_dir}/${name}.bmp
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${rle_dir}
-    COMMAND Python3::Interpreter ${KESTO_WIN32_DIR}/rle8.py ${PROJECT_SOURCE_DIR}/assets/pictures/${name}.bmp
-            ${rle_dir}/${name}.bmp
-    DEPENDS ${PROJECT_SOURCE_DIR}/assets/pictures/${name}.bmp ${KESTO_WIN32_DIR}/rle8.py)
-  list(APPEND rle_files ${rle_dir}/${name}.bmp)
-endforeach()
-string(REPLACE ";" "," picture_names "${KESTO_PICTURES}")
-set(embedded_cpp ${PROJECT_BINARY_DIR}/EmbeddedPictures.cpp)
-add_custom_command(OUTPUT ${embedded_cpp}
-  COMMAND ${CMAKE_COMMAND} -DNAMES=${picture_names} -DDIR=${rle_dir} -DOUT=${embedded_cpp}
-          -P ${PROJECT_SOURCE_DIR}/cmake/Embed.cmake
-  DEPENDS ${rle_files} ${PROJECT_SOURCE_DIR}/cmake/Embed.cmake
-  COMMENT "Embedding the character pictures")
-add_library(embedded_pictures STATIC ${embedded_cpp})
-target_include_directories(embedded_pictures PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>)
-target_link_libraries(embedded_pictures PRIVATE kesto_options)
-
+add_subdirectory(assets)  # the pictures, run-length encoded here
 add_subdirectory(game)
 
 # The services the portable code calls (Files.h, Signals.h, the picture codec and the
@@ -72,7 +46,7 @@ target_link_libraries(kesto_win32_wave PUBLIC kesto_core winmm kesto_win32_platf
 # MCI sequencer, the console a window program was started from.
 add_library(kesto_win32 STATIC ${KESTO_WIN32_DIR}/Win32Host.cpp ${KESTO_WIN32_DIR}/MciMidiPlayer.cpp
   ${KESTO_WIN32_DIR}/Console.cpp)
-target_link_libraries(kesto_win32 PUBLIC kesto_core kesto_win32_wave winmm gdi32 user32 comctl32 kesto_win32_platform)
+target_link_libraries(kesto_win32 PUBLIC kesto_win32_wave comctl32)
 
 add_library(kesto_app STATIC ${PROJECT_SOURCE_DIR}/app/Application.cpp ${PROJECT_SOURCE_DIR}/app/HeadlessRunner.cpp)
 target_link_libraries(kesto_app PUBLIC game kesto_win32 kesto_headless)
@@ -80,15 +54,15 @@ target_link_libraries(kesto_app PUBLIC game kesto_win32 kesto_headless)
 # kesto.exe: a window program (no console) with its manifest: the UTF-8
 # code page for the C library's file names, the common controls of the
 # message boxes, awareness of the screen's scale.
-add_executable(kesto WIN32 kesto.cpp ${KESTO_WIN32_DIR}/kesto.rc)
+add_executable(kesto WIN32 kesto.cpp ${KESTO_WIN32_DIR}/manifest.rc)
 target_link_libraries(kesto PRIVATE kesto_app)
 set_target_properties(kesto PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
-set_source_files_properties(${KESTO_WIN32_DIR}/kesto.rc ${KESTO_WIN32_DIR}/console.rc PROPERTIES
+set_source_files_properties(${KESTO_WIN32_DIR}/manifest.rc PROPERTIES
   OBJECT_DEPENDS ${KESTO_WIN32_DIR}/kesto.manifest)
 
 # wavemix.exe: the mixer from the command line, on the same manifest.
-add_executable(wavemix ${PROJECT_SOURCE_DIR}/tools/wavemix.cpp ${KESTO_WIN32_DIR}/console.rc)
-target_link_libraries(wavemix PRIVATE mixer kesto_headless kesto_win32_wave kesto_win32_platform)
+add_executable(wavemix ${PROJECT_SOURCE_DIR}/tools/wavemix.cpp ${KESTO_WIN32_DIR}/manifest.rc)
+target_link_libraries(wavemix PRIVATE mixer kesto_headless kesto_win32_wave)
 set_target_properties(wavemix PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 
 # dat/, cg/, the font and the Windows WAVEMIX.INI beside the programs.

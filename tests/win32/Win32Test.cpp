@@ -180,7 +180,6 @@ TEST(GdiText, JapaneseTextHasInkInItsCell) {
   EXPECT_EQ(platform::BackendTextRasterizer().Rasterize(16, false, false, "49秒").coverage, plain.coverage);
 }
 
-void Record(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 struct Received {
   platform::WindowHandle window = 0;
   std::uint32_t message = 0;
