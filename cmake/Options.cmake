@@ -2,7 +2,6 @@
 # directory-wide settings, so that the project (or mixer/ alone) can be added
 # to another CMake project without imposing them on it.
 add_library(kesto_options INTERFACE)
-add_library(kesto::options ALIAS kesto_options)
 target_compile_features(kesto_options INTERFACE cxx_std_20)
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   target_compile_options(kesto_options INTERFACE -Wall -Wextra)

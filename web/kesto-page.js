@@ -93,7 +93,6 @@
       return confirmed.delete(id);
     },
     running() {
-      performance.mark('kesto-running');
       running = true;
       $('loading').hidden = true;
       $('close').disabled = false;
@@ -139,9 +138,6 @@
   window.Module = {
     canvas,
     SDL2: Context ? { audioContext: new Context() } : {},
-    onRuntimeInitialized() {
-      performance.mark('kesto-runtime');
-    },
     setStatus(text) {
       // "Downloading data... (done/total)" while the package loads.
       const m = /\((\d+(?:\.\d+)?)\/(\d+)\)/.exec(text || '');

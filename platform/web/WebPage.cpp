@@ -10,14 +10,7 @@ namespace {
 EM_ASYNC_JS(void, JsPrepareFolder, (const char* folder), {
   const root = UTF8ToString(folder);
   const dat = root + "dat";
-  const mkdirs = (path) => {
-    let at = "";
-    for (const part of path.split("/").filter((p) => p)) {
-      at += "/" + part;
-      if (!FS.analyzePath(at).exists) FS.mkdir(at);
-    }
-  };
-  mkdirs(dat);
+  FS.mkdirTree(dat);
   FS.mount(IDBFS, {}, dat);
   await new Promise((done) => FS.syncfs(true, (err) => {
     if (err) console.warn("kesto: the stored record could not be read", err);
