@@ -34,6 +34,20 @@ Placement PlacePicture(int pictureWidth, int pictureHeight, int windowWidth, int
   return p;
 }
 
+Surround SurroundPicture(const Placement& p, int windowWidth, int windowHeight, int shownWidth, int shownHeight) {
+  Surround s;
+  const auto add = [](Area* list, int& count, Area area) {
+    if (area.width > 0 && area.height > 0) list[count++] = area;
+  };
+  add(s.bars, s.barCount, {0, 0, windowWidth, p.y});
+  add(s.bars, s.barCount, {0, p.y + p.height, windowWidth, windowHeight - p.y - p.height});
+  add(s.bars, s.barCount, {0, p.y, p.x, p.height});
+  add(s.bars, s.barCount, {p.x + p.width, p.y, windowWidth - p.x - p.width, p.height});
+  add(s.face, s.faceCount, {p.x + shownWidth, p.y, p.width - shownWidth, p.height});
+  add(s.face, s.faceCount, {p.x, p.y + shownHeight, shownWidth, p.height - shownHeight});
+  return s;
+}
+
 bool WindowToPicture(const Placement& placement, int pictureWidth, int pictureHeight, int windowX, int windowY,
                      int* x, int* y) {
   const int dx = windowX - placement.x, dy = windowY - placement.y;

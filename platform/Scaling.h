@@ -23,6 +23,22 @@ struct Placement {
 // shrinks it, keeping its aspect.
 Placement PlacePicture(int pictureWidth, int pictureHeight, int windowWidth, int windowHeight);
 
+// What a window shows round its picture, so that every pixel is drawn once
+// a frame: black bars outside the placement (up to four) and the form's face
+// inside it where the picture, shownWidth x shownHeight from the placement's
+// corner, does not reach (up to two). Empty rectangles are left out.
+struct Area {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+struct Surround {
+  Area bars[4];
+  int barCount = 0;
+  Area face[2];
+  int faceCount = 0;
+};
+Surround SurroundPicture(const Placement& placement, int windowWidth, int windowHeight, int shownWidth,
+                         int shownHeight);
+
 // The picture pixel under window pixel (windowX, windowY), given where the
 // picture was placed; false outside it. At factor n, window pixels n*x to
 // n*x + n - 1 (from the placement's corner) all map to x.

@@ -118,14 +118,23 @@ void SdlPictureView::Refresh() {
   if (!dirty_ && (!picture_ || picture_->Version() == shownVersion_)) return;
   dirty_ = false;
   // Black bars round the client area, which shows the form's face where the
-  // picture does not cover it.
+  // picture does not cover it; each pixel drawn once.
   const Placement place = Place();
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
-  const SDL_Rect client{place.x, place.y, place.width, place.height};
-  SDL_SetRenderDrawColor(renderer_, kFace, kFace, kFace, 255);
-  SDL_RenderFillRect(renderer_, &client);
-  if (picture_ && picture_->Width() > 0 && picture_->Height() > 0 && width_ > 0 && height_ > 0) {
+  const bool withPicture = picture_ && picture_->Width() > 0 && picture_->Height() > 0 && width_ > 0 && height_ > 0;
+  const int shownWidth = withPicture ? int(std::int64_t(picture_->Width()) * place.width / width_) : 0;
+  const int shownHeight = withPicture ? int(std::int64_t(picture_->Height()) * place.height / height_) : 0;
+  int windowWidth = 0, windowHeight = 0;
+  SDL_GetWindowSize(window_, &windowWidth, &windowHeight);
+  const Surround around = SurroundPicture(place, windowWidth, windowHeight, shownWidth, shownHeight);
+  const auto fill = [this](const Area* areas, int count, Uint8 level) {
+    SDL_Rect rects[4];
+    for (int i = 0; i < count; ++i) rects[i] = {areas[i].x, areas[i].y, areas[i].width, areas[i].height};
+    SDL_SetRenderDrawColor(renderer_, level, level, level, 255);
+    if (count > 0) SDL_RenderFillRects(renderer_, rects, count);
+  };
+  fill(around.bars, around.barCount, 0);
+  fill(around.face, around.faceCount, kFace);
+  if (withPicture) {
     const int w = picture_->Width(), h = picture_->Height();
     if (!texture_ || textureWidth_ != w || textureHeight_ != h) {
       if (texture_) SDL_DestroyTexture(texture_);
@@ -135,8 +144,7 @@ void SdlPictureView::Refresh() {
     }
     if (texture_) {
       SDL_UpdateTexture(texture_, nullptr, picture_->Pixels(), w * 4);
-      const SDL_Rect dest{place.x, place.y, int(std::int64_t(w) * place.width / width_),
-                          int(std::int64_t(h) * place.height / height_)};
+      const SDL_Rect dest{place.x, place.y, shownWidth, shownHeight};
       SDL_RenderCopy(renderer_, texture_, nullptr, &dest);
     }
     shownVersion_ = picture_->Version();

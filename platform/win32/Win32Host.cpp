@@ -158,13 +158,6 @@ class Win32MainWindow final : public MainWindow {
     RECT client{};
     GetClientRect(window_, &client);
     const Placement place = Place();
-    HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    const RECT bars[] = {{0, 0, client.right, place.y},
-                         {0, place.y + place.height, client.right, client.bottom},
-                         {0, place.y, place.x, place.y + place.height},
-                         {place.x + place.width, place.y, client.right, place.y + place.height}};
-    for (const RECT& bar : bars)
-      if (bar.right > bar.left && bar.bottom > bar.top) FillRect(dc, &bar, black);
     int shownWidth = 0, shownHeight = 0;
     if (picture_ && picture_->Width() > 0 && picture_->Height() > 0 && width_ > 0 && height_ > 0) {
       const int w = picture_->Width(), h = picture_->Height();
@@ -181,11 +174,15 @@ class Win32MainWindow final : public MainWindow {
       StretchDIBits(dc, place.x, place.y, shownWidth, shownHeight, 0, 0, w, h, picture_->Pixels(), &info,
                     DIB_RGB_COLORS, SRCCOPY);
     }
-    HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
-    const RECT right{place.x + shownWidth, place.y, place.x + place.width, place.y + place.height};
-    const RECT below{place.x, place.y + shownHeight, place.x + shownWidth, place.y + place.height};
-    if (right.right > right.left) FillRect(dc, &right, face);
-    if (below.bottom > below.top) FillRect(dc, &below, face);
+    const Surround around = SurroundPicture(place, client.right, client.bottom, shownWidth, shownHeight);
+    const auto fill = [dc](const Area* areas, int count, HBRUSH brush) {
+      for (int i = 0; i < count; ++i) {
+        const RECT rect{areas[i].x, areas[i].y, areas[i].x + areas[i].width, areas[i].y + areas[i].height};
+        FillRect(dc, &rect, brush);
+      }
+    };
+    fill(around.bars, around.barCount, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    fill(around.face, around.faceCount, GetSysColorBrush(COLOR_BTNFACE));
   }
 
   // A press on the window: on the picture, at the picture pixel under it.

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <utility>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -59,6 +61,33 @@ TEST(Scaling, WindowPixelsMapBackToPicturePixels) {
   ASSERT_TRUE(WindowToPicture(barred, 400, 300, 360 + 3 * 201 + 2, 90 + 3 * 150, &x, &y));
   EXPECT_EQ(x, 201);
   EXPECT_EQ(y, 150);
+}
+
+// Bars, face and picture cover every window pixel exactly once: at the
+// window's own size, with bars on every side, at a fraction of a factor
+// over, and with a picture smaller than the laid-out area.
+TEST(Scaling, SurroundAndPictureCoverTheWindowOnce) {
+  struct Case {
+    int windowWidth, windowHeight, pictureWidth, pictureHeight, expectBars, expectFace;
+  };
+  for (const Case& c : {Case{800, 600, 400, 300, 0, 0}, Case{1000, 700, 400, 300, 4, 0},
+                        Case{401, 301, 400, 300, 2, 0}, Case{800, 600, 390, 290, 0, 2}}) {
+    const Placement place = PlacePicture(400, 300, c.windowWidth, c.windowHeight);
+    const int shownWidth = c.pictureWidth * place.width / 400, shownHeight = c.pictureHeight * place.height / 300;
+    const Surround around = SurroundPicture(place, c.windowWidth, c.windowHeight, shownWidth, shownHeight);
+    EXPECT_EQ(around.barCount, c.expectBars);
+    EXPECT_EQ(around.faceCount, c.expectFace);
+    std::vector<int> covered(std::size_t(c.windowWidth * c.windowHeight), 0);
+    const auto cover = [&](Area a) {
+      for (int y = a.y; y < a.y + a.height; ++y)
+        for (int x = a.x; x < a.x + a.width; ++x) ++covered[std::size_t(y * c.windowWidth + x)];
+    };
+    for (int i = 0; i < around.barCount; ++i) cover(around.bars[i]);
+    for (int i = 0; i < around.faceCount; ++i) cover(around.face[i]);
+    cover({place.x, place.y, shownWidth, shownHeight});
+    EXPECT_EQ(std::count(covered.begin(), covered.end(), 1), c.windowWidth * c.windowHeight)
+        << c.windowWidth << "x" << c.windowHeight;
+  }
 }
 
 }  // namespace
