@@ -10,7 +10,6 @@
 #include <SDL_ttf.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
@@ -62,15 +61,8 @@ class SdlMainWindow final : public MainWindow {
  public:
   SdlMainWindow() : view_("", kLaidOutWidth, kLaidOutHeight) {}
 
-  void SetCaption(const std::string& utf8) override {
-    title_ = utf8;
-    view_.SetTitle(utf8);
-  }
-  void SetClientSize(int width, int height) override {
-    width_ = width;
-    height_ = height;
-    view_.SetSize(width, height);
-  }
+  void SetCaption(const std::string& utf8) override { view_.SetTitle(utf8); }
+  void SetClientSize(int width, int height) override { view_.SetSize(width, height); }
   void SetPicture(const Picture* picture) override {
     picture_ = picture;
     view_.SetPicture(picture);
@@ -107,15 +99,10 @@ class SdlMainWindow final : public MainWindow {
   }
 
   SdlPictureView& View() { return view_; }
-  const std::string& Title() const { return title_; }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
 
  private:
   SdlPictureView view_;
   const Picture* picture_ = nullptr;
-  std::string title_;
-  int width_ = kLaidOutWidth, height_ = kLaidOutHeight;
   bool closed_ = false;
 };
 
@@ -219,7 +206,7 @@ SdlHost::SdlHost(std::string folder, int scale) : folder_(std::move(folder)), sc
   // with an OpenGL texture, which on a machine without a GPU means Mesa's
   // llvmpipe: some 55 MB of LLVM and two more threads to copy 400 x 300.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) throw std::runtime_error(SDL_GetError());
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) throw std::runtime_error(SDL_GetError());
   try {
     postedEventType_ = SDL_RegisterEvents(1);
     if (postedEventType_ == Uint32(-1)) throw std::runtime_error(SDL_GetError());

@@ -34,14 +34,12 @@ class SdlPictureView {
   void SetSize(int width, int height);
   // The factor of enlargement, kMinScale to kMaxScale (clamped).
   void SetScale(int scale);
-  int Scale() const { return scale_; }
   // The whole factor the client area is shown at now (at least 1): the
   // scale, or what a resized or fullscreen window gives it.
   int ShownFactor() const;
   void SetResizable(bool resizable);
   // Fullscreen on the desktop's resolution, or back to the scaled size.
   void ToggleFullscreen();
-  bool Fullscreen() const { return fullscreen_; }
   // Where the client area lies in the window now.
   Placement Place() const;
   // The client pixel under window pixel (windowX, windowY); false on a bar.
