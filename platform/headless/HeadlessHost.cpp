@@ -34,8 +34,10 @@ class HeadlessMainWindow : public MainWindow {
     height = h;
   }
   void SetPicture(const Picture* p) override { picture = p; }
+  // Unlike the real windows, a closed window asks again: the runner's script
+  // may close it more than once.
   void Close() override {
-    if (onCloseQuery && !onCloseQuery()) return;
+    if (!QueryClose()) return;
     closed = true;
   }
   bool Closed() const override { return closed; }
