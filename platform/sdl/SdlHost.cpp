@@ -164,8 +164,6 @@ class SdlHost final : public Host {
   std::unique_ptr<SdlMainWindow> main_;
   std::vector<SdlMessageBox*> boxes_;  // innermost last
   std::unique_ptr<WaveOut> waveOut_;
-  TTF_Font* boxFont_ = nullptr;
-  bool ttfStarted_ = false;
 };
 
 SdlTimer::SdlTimer(SdlHost* host, std::uint32_t interval, bool enabled, std::function<void()> onTimer)
@@ -227,8 +225,6 @@ SdlHost::~SdlHost() {
     if (timer) timer->host_ = nullptr;
   waveOut_.reset();  // it may hold the audio device, which SDL_Quit tears down
   main_.reset();
-  if (boxFont_) TTF_CloseFont(boxFont_);
-  if (ttfStarted_) TTF_Quit();
   SDL_Quit();
 }
 
@@ -252,18 +248,8 @@ WaveOut& SdlHost::WaveOutDevice() {
   return *waveOut_;
 }
 
-TTF_Font* SdlHost::BoxFont() {
-  if (boxFont_) return boxFont_;
-  if (!ttfStarted_) {
-    if (TTF_Init() != 0) throw std::runtime_error(std::string("TTF_Init: ") + TTF_GetError());
-    ttfStarted_ = true;
-  }
-  const std::string path = FontPath();
-  // The same face, size and resolution Picture draws the box's text with.
-  boxFont_ = TTF_OpenFontDPI(path.c_str(), SdlMessageBox::BoxFontPoints, 96, 96);
-  if (!boxFont_) throw std::runtime_error("Cannot open font " + path + ": " + TTF_GetError());
-  return boxFont_;
-}
+// The very font Picture draws the box's text with.
+TTF_Font* SdlHost::BoxFont() { return TextFont(SdlMessageBox::BoxFontPoints, TTF_STYLE_NORMAL); }
 
 int SdlHost::ShowMessageBox(const std::string& caption, const std::string& text, BoxIcon icon,
                             const std::vector<std::string>& buttons) {

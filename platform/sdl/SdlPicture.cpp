@@ -83,7 +83,6 @@ class SdlTextRasterizer final : public TextRasterizer {
     return image;
   }
 
- private:
   TTF_Font* Font(int sizePoints, int style) {
     auto found = fonts_.find({sizePoints, style});
     if (found != fonts_.end()) return found->second;
@@ -99,6 +98,7 @@ class SdlTextRasterizer final : public TextRasterizer {
     return font;
   }
 
+ private:
   bool initialised_ = false;
   std::map<std::pair<int, int>, TTF_Font*> fonts_;
 };
@@ -113,6 +113,10 @@ PictureCodec& BackendPictureCodec() {
 TextRasterizer& BackendTextRasterizer() {
   static SdlTextRasterizer rasterizer;
   return rasterizer;
+}
+
+TTF_Font* sdl::TextFont(int sizePoints, int style) {
+  return static_cast<SdlTextRasterizer&>(BackendTextRasterizer()).Font(sizePoints, style);
 }
 
 }  // namespace platform
