@@ -4,6 +4,7 @@
 // on the real sound device.
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -99,7 +100,11 @@ Options ParseOptions(const std::vector<std::string>& args, bool allowChannel) {
       if (value != "11" && value != "22" && value != "44") throw UsageError("--rate takes 11, 22 or 44");
       options.rate = std::stoi(value);
     } else if (allowChannel && a == "--channel" && i + 1 < args.size()) {
-      options.channel = std::stoi(args[++i]);
+      const std::string& value = args[++i];
+      int channel = 0;
+      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), channel);
+      if (ec != std::errc() || end != value.data() + value.size()) throw UsageError("--channel takes 0..7");
+      options.channel = channel;
     } else if (a.size() > 1 && a[0] == '-') {
       throw UsageError("unknown option " + a);
     } else {

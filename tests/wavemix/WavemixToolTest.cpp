@@ -130,6 +130,7 @@ TEST_F(WavemixTool, ErrorsArePrefixedAndNameTheFile) {
   } cases[] = {
       {"play --channel 3 a.wav none.wav", 1, "wavemix: none.wav: Failed to open wave file none.wav\n"},
       {"play a.wav e.wav", 1, "wavemix: e.wav: The file is not a PCM file\n"},
+      {"play --channel x a.wav", 2, "wavemix: --channel takes 0..7\n(wavemix --help shows the usage)\n"},
   };
   for (const Case& c : cases) {
     const Result r = Run(c.args, "SDL_AUDIODRIVER=dummy");
