@@ -1,11 +1,10 @@
 #include "game/Cues.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <cstdint>
 
 #include "platform/MediaError.h"
+#include "platform/PlainFile.h"
 
 namespace game {
 namespace {
@@ -13,11 +12,10 @@ namespace {
 // Why a wave did not load: the system's word when the file cannot be opened
 // at all, else the mixer's message.
 std::string WaveProblem(const std::string& path, const char* mixerMessage) {
-  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-    std::fclose(file);
-    return mixerMessage;
-  }
-  return std::strerror(errno);
+  std::string reason;
+  // Opened as the mixer opens it: a FIFO at the name must not block here.
+  if (platform::PlainFile::Open(path, UINT64_MAX, reason)) return mixerMessage;
+  return reason;
 }
 
 // Loads a cue's wave; a file that cannot be loaded is reported (once per

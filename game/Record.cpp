@@ -2,11 +2,12 @@
 
 #include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "platform/Errors.h"
 #include "platform/Files.h"
+#include "platform/PlainFile.h"
 
 namespace game {
 namespace {
@@ -14,24 +15,23 @@ namespace {
 constexpr char kCR = 13, kLF = 10, kCtrlZ = 26;
 constexpr std::size_t kMaxToken = 32;
 
-[[noreturn]] void Fail(const char* what, const std::string& path, int error) {
-  throw platform::IoError(std::string(what) + " \"" + path + "\". " + std::strerror(error));
+[[noreturn]] void Fail(const char* what, const std::string& path, const std::string& reason) {
+  throw platform::IoError(std::string(what) + " \"" + path + "\". " + reason);
 }
 
+[[noreturn]] void Fail(const char* what, const std::string& path, int error) { Fail(what, path, std::strerror(error)); }
+
+// The record is a plain file of at most 64 MB: anything else at its name
+// reads as a file that cannot be opened, with the system's reason.
 std::string ReadAll(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) Fail("Cannot open file", path, errno);
-  std::string bytes;
-  char buffer[4096];
-  for (;;) {
-    const std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
-    bytes.append(buffer, n);
-    if (n < sizeof buffer) break;
-  }
-  const bool failed = std::ferror(file);
-  const int error = errno;
-  std::fclose(file);
-  if (failed) Fail("Cannot read file", path, error);
+  std::string reason;
+  const std::unique_ptr<platform::PlainFile> file = platform::PlainFile::Open(path, platform::kPlainFileLimit, reason);
+  if (!file) Fail("Cannot open file", path, reason);
+  std::string bytes(std::size_t(file->Size()), '\0');
+  reason.clear();
+  // A record that shrank since the open gives what it still has.
+  bytes.resize(file->ReadAt(0, bytes.data(), bytes.size(), &reason));
+  if (!reason.empty()) Fail("Cannot read file", path, reason);
   return bytes;
 }
 

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "mixer/Convert.h"
 #include "mixer/Session.h"
+#include "platform/PlainFile.h"
 
 namespace mixer {
 namespace {
@@ -28,24 +31,23 @@ class MemorySource final : public WaveSource {
   std::size_t size_;
 };
 
+// The largest wave file taken. Every wave is held whole in memory, in the
+// session's format (up to 16 times the bytes of an 8-bit mono file at a
+// quarter of the rate), so 256 MB (25 minutes of CD sound) is already far
+// more than a mixer of short sounds is for; a larger file is refused before
+// anything is read or allocated.
+constexpr std::uint64_t kWaveFileLimit = std::uint64_t(256) << 20;
+
 class FileSource final : public WaveSource {
  public:
-  explicit FileSource(std::FILE* file) : file_(file) {
-    if (std::fseek(file_, 0, SEEK_END) == 0) {
-      const long end = std::ftell(file_);
-      size_ = end > 0 ? std::uint64_t(end) : 0;
-    }
-  }
-  ~FileSource() override { std::fclose(file_); }
+  explicit FileSource(std::unique_ptr<platform::PlainFile> file) : file_(std::move(file)) {}
   std::size_t Read(std::uint64_t offset, void* into, std::size_t count) override {
-    if (offset >= size_ || std::fseek(file_, long(offset), SEEK_SET) != 0) return 0;
-    return std::fread(into, 1, count, file_);
+    return file_->ReadAt(offset, into, count);
   }
-  std::uint64_t Size() const override { return size_; }
+  std::uint64_t Size() const override { return file_->Size(); }
 
  private:
-  std::FILE* file_;
-  std::uint64_t size_ = 0;
+  std::unique_ptr<platform::PlainFile> file_;
 };
 
 std::uint32_t Le32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24; }
@@ -204,9 +206,12 @@ MixWave* WaveMixLoadWave(MixSession* hMixSession, const void* source, const Reso
     input = std::make_unique<MemorySource>(info.pchBuffer, std::size_t(info.cchBuffer));
   } else {
     const char* path = IsNumber(source) ? "" : static_cast<const char*>(source);
-    std::FILE* file = std::fopen(path, "rb");
+    // A plain file only: a FIFO, a device or a directory at the name fails
+    // as a missing file does.
+    std::string reason;
+    std::unique_ptr<platform::PlainFile> file = platform::PlainFile::Open(path, kWaveFileLimit, reason);
     if (!file) throw EWaveMixError(std::string("Failed to open wave file ") + path);
-    input = std::make_unique<FileSource>(file);
+    input = std::make_unique<FileSource>(std::move(file));
   }
 
   const WaveLayout layout = WalkRiff(*input);

@@ -23,9 +23,6 @@ MixSession sessionRecord;
 
 const PcmWaveFormat kOutputTemplate{1, 1, 11025, 11025, 1, 8};
 
-int ReadInt(const char* section, const char* key, int defaultValue) {
-  return platform::ReadProfileInt(section, key, defaultValue, WaveMixIniPath());
-}
 
 void RegisterCallbackWindowClass() {
   std::uint32_t lastError = 0;
@@ -35,8 +32,9 @@ void RegisterCallbackWindowClass() {
   }
 }
 
-std::int32_t ComputeBlockLength(std::int32_t fallback, const PcmWaveFormat& format, const char* deviceSection) {
-  const std::int32_t deviceValue = ReadInt(deviceSection, "WaveBlockLen", 0);
+std::int32_t ComputeBlockLength(const platform::Profile& ini, std::int32_t fallback, const PcmWaveFormat& format,
+                                const char* deviceSection) {
+  const std::int32_t deviceValue = ini.ReadInt(deviceSection, "WaveBlockLen", 0);
   if (deviceValue != 0) return std::clamp<std::int32_t>(deviceValue, kMinBlockLength, kMaxBlockLength);
   if (fallback != 0) return std::clamp<std::int32_t>(fallback, kMinBlockLength, kMaxBlockLength);
   return std::min<std::int32_t>(std::int32_t(format.samplesPerSec / 11025) * 2048, kMaxBlockLength);
@@ -94,6 +92,11 @@ MixSession* WaveMixInitWithConfig(const MixConfig* config) {
   for (MixPlayRequest*& entry : session->channel) entry = ClosedChannel();
   session->format = kOutputTemplate;
 
+  // WAVEMIX.INI is read once, whatever lies at its name.
+  const platform::Profile ini = platform::Profile::Read(WaveMixIniPath());
+  const auto ReadInt = [&ini](const std::string& section, const char* key, int defaultValue) {
+    return ini.ReadInt(section, key, defaultValue);
+  };
   const int defaultRemix = ReadInt("default", "Remix", 1);
   const int defaultGoodWavePos = ReadInt("default", "GoodWavePos", 0);
   const int defaultBlocks = ReadInt("default", "WaveBlocks", 3);
@@ -139,7 +142,7 @@ MixSession* WaveMixInitWithConfig(const MixConfig* config) {
   if (rate == 44) session->format.samplesPerSec = 44100;
   session->format.avgBytesPerSec = session->format.channels * session->format.samplesPerSec;
 
-  session->blockLength = ComputeBlockLength(fallbackBlockLength, session->format, section);
+  session->blockLength = ComputeBlockLength(ini, fallbackBlockLength, session->format, section);
   return session;
 }
 

@@ -4,15 +4,15 @@
 #include "platform/Picture.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "platform/Errors.h"
+#include "platform/PlainFile.h"
 
 namespace platform {
 namespace {
@@ -48,10 +48,6 @@ class TextCache {
 TextCache& Texts() {
   static TextCache cache;
   return cache;
-}
-
-std::string LoadError(const std::string& path) {
-  return "Cannot open file \"" + path + "\". " + std::strerror(errno);
 }
 
 }  // namespace
@@ -103,16 +99,12 @@ int Picture::Height() const { return impl_->height; }
 bool Picture::Loaded() const { return impl_->loaded; }
 
 void Picture::LoadFromFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) throw IoError(LoadError(path));
-  std::vector<char> bytes;
-  char buffer[65536];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-  const bool failed = std::ferror(file);
-  std::fclose(file);
-  if (failed) throw IoError(LoadError(path));
-  impl_->Load(bytes.data(), bytes.size(), path);
+  // A plain file of at most 64 MB: a FIFO, a device or a directory at the
+  // name fails as a missing file does, with the system's reason.
+  std::string reason;
+  const std::optional<std::string> bytes = ReadPlainFile(path, kPlainFileLimit, reason);
+  if (!bytes) throw IoError("Cannot open file \"" + path + "\". " + reason);
+  impl_->Load(bytes->data(), bytes->size(), path);
 }
 
 void Picture::LoadFromMemory(const void* bytes, std::size_t size) { impl_->Load(bytes, size, "picture"); }

@@ -1,8 +1,10 @@
 #include "platform/Profile.h"
 
 #include <cstdint>
-#include <fstream>
 #include <optional>
+#include <string_view>
+
+#include "platform/PlainFile.h"
 
 namespace platform {
 namespace {
@@ -25,15 +27,13 @@ bool SameName(const std::string& a, const std::string& b) {
   return true;
 }
 
-std::optional<std::string> FindValue(const std::string& section, const std::string& key,
-                                     const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
+std::optional<std::string> FindValue(const std::string& section, const std::string& key, std::string_view file) {
   const std::string wantedSection = Trim(section), wantedKey = Trim(key);
   bool seenSection = false, inSection = false;
-  std::string line;
-  while (std::getline(file, line)) {
-    const std::string text = Trim(line);
+  while (!file.empty()) {
+    const std::size_t newline = file.find('\n');
+    const std::string text = Trim(std::string(file.substr(0, newline)));
+    file.remove_prefix(newline == std::string_view::npos ? file.size() : newline + 1);
     if (text.empty() || text[0] == ';') continue;
     if (text[0] == '[') {
       // Only the first section of that name is looked at.
@@ -83,11 +83,21 @@ std::uint32_t ParseInteger(const std::string& text) {
 
 }  // namespace
 
-int ReadProfileInt(const std::string& section, const std::string& key, int defaultValue,
-                         const std::string& path) {
-  const std::optional<std::string> value = FindValue(section, key, path);
+Profile Profile::Read(const std::string& path) {
+  std::string reason;
+  std::optional<std::string> text = ReadPlainFile(path, kPlainFileLimit, reason);
+  return Profile(text ? std::move(*text) : std::string());
+}
+
+int Profile::ReadInt(const std::string& section, const std::string& key, int defaultValue) const {
+  const std::optional<std::string> value = FindValue(section, key, text_);
   if (!value || value->empty()) return defaultValue;
   return static_cast<int>(ParseInteger(*value));
+}
+
+int ReadProfileInt(const std::string& section, const std::string& key, int defaultValue,
+                         const std::string& path) {
+  return Profile::Read(path).ReadInt(section, key, defaultValue);
 }
 
 }  // namespace platform

@@ -1,16 +1,15 @@
 #include "platform/headless/HeadlessHost.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <fstream>
 #include <stdexcept>
+#include <string_view>
 
 #include "platform/Json.h"
 #include "platform/MediaError.h"
 #include "platform/MessageWindows.h"
 #include "platform/MidiPlayer.h"
+#include "platform/PlainFile.h"
 #include "platform/WaveOut.h"
 #include "platform/headless/VirtualWaveOut.h"
 
@@ -57,10 +56,11 @@ class HeadlessMidiPlayer : public MidiPlayer {
 
   void Open() override {
     Close();
-    std::ifstream file(fileName_, std::ios::binary);
-    if (!file) RefuseMedia(fileName_, std::string("the music cannot be read (") + std::strerror(errno) + ")");
+    std::string reason;
+    const std::unique_ptr<PlainFile> file = PlainFile::Open(fileName_, kMidiFileLimit, reason);
+    if (!file) RefuseMedia(fileName_, "the music cannot be read (" + reason + ")");
     char magic[4] = {};
-    if (!file.read(magic, 4) || std::string_view(magic, 4) != "MThd") RefuseMedia(fileName_, "not a MIDI file");
+    if (file->ReadAt(0, magic, 4) != 4 || std::string_view(magic, 4) != "MThd") RefuseMedia(fileName_, "not a MIDI file");
     openName_ = fileName_;
     open_ = true;
   }

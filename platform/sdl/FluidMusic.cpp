@@ -3,15 +3,18 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/MediaError.h"
+#include "platform/MidiPlayer.h"
+#include "platform/PlainFile.h"
 
 namespace platform::sdl {
 namespace {
@@ -26,15 +29,18 @@ void SilenceFluidLog() {
     fluid_set_log_function(level, nullptr, nullptr);
 }
 
-bool Readable(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
+// A regular file at `path` (opened without blocking, so a FIFO or a device
+// there is refused at once); else `reason` says why not.
+bool Readable(const std::string& path, std::string& reason) {
+  return PlainFile::Open(path, UINT64_MAX, reason) != nullptr;
 }
 
-// Why `path` cannot be read, while errno still tells.
-std::string Unreadable() { return std::string("cannot be read (") + std::strerror(errno) + ")"; }
+bool Readable(const std::string& path) {
+  std::string reason;
+  return Readable(path, reason);
+}
+
+std::string Unreadable(const std::string& reason) { return "cannot be read (" + reason + ")"; }
 
 }  // namespace
 
@@ -43,6 +49,7 @@ struct FluidMusic::Impl {
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
   fluid_player_t* player = nullptr;
+  std::string midi;  // the bytes the player was given, kept while it lives
   std::vector<float> chunk = std::vector<float>(kChunkFrames * 2);
 
   // Caller holds the lock.
@@ -52,6 +59,7 @@ struct FluidMusic::Impl {
       delete_fluid_player(player);
       player = nullptr;
     }
+    midi.clear();
     fluid_synth_all_sounds_off(synth, -1);
   }
 };
@@ -67,7 +75,8 @@ std::string FluidMusic::SoundfontPath() {
 FluidMusic::FluidMusic(int sampleRate) : impl_(std::make_unique<Impl>()) {
   SilenceFluidLog();
   const std::string soundfont = SoundfontPath();
-  if (!Readable(soundfont)) throw MediaError(soundfont, "the soundfont " + Unreadable());
+  std::string reason;
+  if (!Readable(soundfont, reason)) throw MediaError(soundfont, "the soundfont " + Unreadable(reason));
   impl_->settings = new_fluid_settings();
   if (!impl_->settings) throw std::runtime_error("FluidSynth: cannot create settings");
   fluid_settings_setnum(impl_->settings, "synth.sample-rate", sampleRate);
@@ -96,17 +105,22 @@ FluidMusic::~FluidMusic() {
 
 void FluidMusic::Open(const std::string& path) {
   Close();
-  // The file is looked at without the lock: the audio thread goes on meanwhile.
-  if (!Readable(path)) throw MediaError(path, "the music " + Unreadable());
-  if (!fluid_is_midifile(path.c_str())) throw MediaError(path, "not a MIDI file");
+  // The file is read without the lock: the audio thread goes on meanwhile.
+  // FluidSynth is handed the bytes, never the name, so that what it reads
+  // is the plain file read here.
+  std::string reason;
+  std::optional<std::string> bytes = ReadPlainFile(path, kMidiFileLimit, reason);
+  if (!bytes) throw MediaError(path, "the music " + Unreadable(reason));
+  if (bytes->compare(0, 4, "MThd") != 0) throw MediaError(path, "not a MIDI file");
   std::lock_guard<std::mutex> guard(impl_->lock);
   impl_->DropPlayer();
   fluid_player_t* player = new_fluid_player(impl_->synth);
-  if (!player || fluid_player_add(player, path.c_str()) != FLUID_OK) {
+  if (!player || fluid_player_add_mem(player, bytes->data(), bytes->size()) != FLUID_OK) {
     if (player) delete_fluid_player(player);
     throw MediaError(path, "FluidSynth cannot load this MIDI file");
   }
   impl_->player = player;
+  impl_->midi = std::move(*bytes);
 }
 
 void FluidMusic::Play() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/MediaError.h"
+#include "platform/PlainFile.h"
 #include "platform/win32/Text.h"
 
 namespace platform::win32 {
@@ -24,6 +25,10 @@ class MciMidiPlayer final : public MidiPlayer {
 
   void Open() override {
     Close();
+    // MCI opens the file by its name: what lies there is looked at first,
+    // without blocking, and only a plain file of a sane size is handed on.
+    std::string reason;
+    if (!PlainFile::Open(path_, kMidiFileLimit, reason)) RefuseMedia(path_, "the music cannot be read (" + reason + ")");
     try {
       Send(L"open \"" + Widen(path_) + L"\" type sequencer alias " + alias_ + L" wait");
     } catch (const std::runtime_error& e) {
