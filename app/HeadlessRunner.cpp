@@ -223,6 +223,8 @@ int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ost
   // windowed game finds them.
   const std::string folder = options.folder ? *options.folder : platform::FindGameFolder(platform::ExecutableFolder());
   HeadlessHost host(folder);
+  // A quit signal ends even a long `tick` between two of its events.
+  host.SetStopCheck([] { return platform::QuitSignal() != 0; });
   if (!options.folder) host.SetRecordFolder(platform::FindRecordFolder(folder));
   host.SetTraceSink([&out](const std::string& line) { out << line << '\n' << std::flush; });
   // The device keeps what it played only when asked to, silences included,

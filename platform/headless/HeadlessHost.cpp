@@ -245,6 +245,9 @@ void HeadlessHost::AdvanceTo(std::uint64_t micros) {
       }
     }
     if (best == kNoEventMicros || best > micros) break;
+    // A stop request (a quit signal) ends a long advance between two
+    // events: one check is an atomic load, next to an event's handler.
+    if (StopRequested()) return;
 
     // An instant already passed (a source late to report) runs now.
     impl_->now = std::max(impl_->now, best);

@@ -62,7 +62,9 @@ class HeadlessHost : public Host {
   // Virtual time.
   std::uint64_t NowMicros() const;
   // Runs every posted message, timer and timed-source event up to and
-  // including `micros` in time order, then leaves the clock there.
+  // including `micros` in time order, then leaves the clock there. Once a
+  // stop is requested (Host::SetStopCheck) it returns before the next
+  // event, the clock left at the last event run.
   void AdvanceTo(std::uint64_t micros);
   void AdvanceMs(std::uint64_t ms);
   // Dispatches the posted messages that are waiting, without moving time.

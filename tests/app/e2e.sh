@@ -73,6 +73,25 @@ for signal in TERM INT HUP; do
   [ "$(tail -n1 "$work/out")" = '{"exit":0}' ] || fail "SIG$signal: no exit line"
   [ "$(tr -d '\r' < "$work/dat/my.dat" | head -n2 | tail -n1)" = "0" ] || fail "SIG$signal: the record was not saved"
 done
+# The same inside one long tick (weeks of virtual time): the signal ends it
+# between two of its events. The minute's wait only keeps a hung run from
+# hanging the suite.
+printf 'line\r\n7\r\n1\r\n0\r\n0\r\n' > "$work/dat/my.dat"
+printf 'key space\nstate\ntick 100000000\n' > "$work/long"
+: >"$work/out"
+"$kesto" --headless --folder "$work" --script "$work/long" >"$work/out" 2>"$work/err" &
+pid=$!
+for _ in $(seq 50); do grep -q textLine "$work/out" 2>/dev/null && break; sleep 0.1; done
+sleep 0.3
+kill -s TERM $pid
+for _ in $(seq 600); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -KILL $pid 2>/dev/null
+wait $pid
+code=$?
+[ $code -eq 0 ] || fail "SIGTERM in a long tick: exit $code ($(cat "$work/err"))"
+[ "$(tail -n1 "$work/out")" = '{"exit":0}' ] || fail "SIGTERM in a long tick: no exit line"
+[ "$(tr -d '\r' < "$work/dat/my.dat" | head -n2 | tail -n1)" = "0" ] || fail "SIGTERM in a long tick: the record was not saved"
+
 chmod 0444 "$work/dat/my.dat"
 signal_run TERM
 [ $code -eq 1 ] || fail "read-only record: exit $code"
