@@ -169,6 +169,7 @@ void WaveMixPlay(MixPlayParams* params) {
   if (!params) throw EWaveMixError("nil parameters pointer passed to WaveMixPlay");
   MixSession* s = CheckSession(params->session);
   if (!params->wave) throw EWaveMixError("nil wave pointer passed to WaveMixPlay!");
+  if (!HoldsWave(params->wave)) throw EWaveMixError("unknown wave pointer passed to WaveMixPlay!");
   if (!s->active) throw EWaveMixError("Wave device not allocated, call WaveMixActivate(hMixSession,TRUE)");
   if (s->openChannelCount == 0) throw EWaveMixError("You must open a channel before you can play a wave");
 
@@ -262,6 +263,8 @@ void WaveMixPlay(MixPlayParams* params) {
 void WaveMixReleaseWave(MixSession* hMixSession, MixWave* wave) {
   MixSession* s = CheckSession(hMixSession);
   if (!wave) throw EWaveMixError("The given pointer was not valid");
+  // Released already, never loaded, or loaded by a session that has ended.
+  if (!HoldsWave(wave)) throw EWaveMixError("The given wave was not loaded by this session");
   for (int i = 0; i < kChannelCount; ++i) {
     if (IsClosed(s, i)) continue;
     MixPlayRequest** link = &s->channel[i];
@@ -276,8 +279,7 @@ void WaveMixReleaseWave(MixSession* hMixSession, MixWave* wave) {
     }
   }
   DropHeldOf(s, wave);
-  delete[] wave->data;
-  delete wave;
+  FreeHeldWave(wave);
 }
 
 }  // namespace mixer

@@ -230,6 +230,7 @@ MixWave* WaveMixLoadWave(MixSession* hMixSession, const void* source, const Reso
   input.reset();
 
   wave->length = length;
+  HoldWave(wave.get());
   wave->data = data.release();
   if (!(flags & (LOAD_RESOURCE | LOAD_MEMORY)) || (flags & LOAD_RESOURCE)) {
     if (IsNumber(source)) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <unordered_set>
 
 #include "mixer/Channels.h"
 #include "mixer/Output.h"
@@ -20,6 +22,14 @@ platform::MixerHost* services = nullptr;
 // handle then still reads a zero-filled record and fails the check, until a
 // new session takes the place.
 MixSession sessionRecord;
+
+// The waves of the session in sessionRecord, by address.
+std::unordered_set<const MixWave*> heldWaves;
+
+void FreeWave(MixWave* wave) {
+  delete[] wave->data;
+  delete wave;
+}
 
 const PcmWaveFormat kOutputTemplate{1, 1, 11025, 11025, 1, 8};
 
@@ -46,6 +56,21 @@ void FreeSession(MixSession* session) {
 }
 
 }  // namespace
+
+void HoldWave(MixWave* wave) {
+  try {
+    heldWaves.insert(wave);
+  } catch (const std::bad_alloc&) {
+    throw EWaveMixError(kMemoryMessage);
+  }
+}
+
+bool HoldsWave(const MixWave* wave) { return heldWaves.count(wave) != 0; }
+
+void FreeHeldWave(MixWave* wave) {
+  heldWaves.erase(wave);
+  FreeWave(wave);
+}
 
 std::string WaveMixIniPath() {
   const char* named = std::getenv("WAVEMIX_INI");
@@ -150,6 +175,10 @@ void WaveMixEndSession(MixSession* hMixSession) {
   MixSession* session = CheckSession(hMixSession);
   WaveMixActivate(session, 0);
   WaveMixShutChannels(session, 0, CLEAR_ALL);
+  // Waves the caller did not release go with the session: no play is
+  // queued any more, and no later call can name them.
+  for (const MixWave* wave : heldWaves) FreeWave(const_cast<MixWave*>(wave));
+  heldWaves.clear();
   FreeSession(session);
   currentSession = nullptr;
 }

@@ -66,6 +66,14 @@ extern MixSession* currentSession;
 // Validates a handle and makes it currentSession; throws "Invalid Session handle".
 MixSession* CheckSession(MixSession* handle);
 
+// The waves the live session loaded and has not released: a wave handle is
+// looked up here before anything is read through it. HoldWave throws the
+// memory message when it cannot keep the wave (the caller still owns it).
+void HoldWave(MixWave* wave);
+bool HoldsWave(const MixWave* wave);
+// Takes the wave out of the session and frees its data and record.
+void FreeHeldWave(MixWave* wave);
+
 // Where WAVEMIX.INI is read from: $WAVEMIX_INI, else the program's folder.
 std::string WaveMixIniPath();
 

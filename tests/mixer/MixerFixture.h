@@ -44,10 +44,9 @@ class MixerTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    for (mixer::MixWave* wave : waves_) {
-      delete[] wave->data;
-      delete wave;
-    }
+    // Waves of a session that ended went with it.
+    for (mixer::MixWave* wave : waves_)
+      if (mixer::HoldsWave(wave)) mixer::FreeHeldWave(wave);
     if (mixer::currentSession) {
       try {
         mixer::WaveMixEndSession(mixer::currentSession);
