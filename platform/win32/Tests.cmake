@@ -25,7 +25,7 @@ kesto_wine_suite(game_tests
   ${tests}/game/RenderTest.cpp ${tests}/game/FormTest.cpp ${tests}/game/CueTest.cpp)
 kesto_wine_suite(mixer_tests
   ${tests}/mixer/ProfileTest.cpp ${tests}/mixer/VirtualWaveOutTest.cpp ${tests}/mixer/SessionTest.cpp
-  ${tests}/mixer/LoadTest.cpp ${tests}/mixer/ChannelsTest.cpp ${tests}/mixer/OutputTest.cpp
+  ${tests}/mixer/LoadTest.cpp ${tests}/mixer/ChannelsTest.cpp ${tests}/mixer/WaveHandleTest.cpp ${tests}/mixer/OutputTest.cpp
   ${tests}/mixer/ComponentTest.cpp ${tests}/support/CountingNew.cpp)
 kesto_wine_suite(headless_tests ${tests}/headless/HeadlessHostTest.cpp ${tests}/headless/JsonTest.cpp)
 kesto_wine_suite(win32_tests ${tests}/win32/Win32Test.cpp)
