@@ -9,6 +9,8 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -18,6 +20,7 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Host.h"
+#include "platform/PlainFile.h"
 #include "platform/Signals.h"
 #include "platform/WaveOut.h"
 #include "platform/win32/BmpDecoder.h"
@@ -153,6 +156,47 @@ TEST_F(ScratchFolder, MissingFolderFailsWithTheCreateText) {
   } catch (const platform::IoError& e) {
     EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + path + "\". ", 0), 0u) << e.what();
   }
+}
+
+// Only a regular file is read, with strerror's texts for the rest, and
+// never past the size it had at the open.
+TEST_F(ScratchFolder, PlainFilesOnlyAndBoundedByTheirSize) {
+  const fs::path picture = folder_ / fs::path(u8"絵.bmp");
+  std::ofstream(picture, std::ios::binary) << "0123456789";
+  fs::create_directories(folder_ / "cg");
+  struct Case {
+    std::string path;
+    std::uint64_t limit;
+    const char* reason;  // nullptr: read
+  };
+  const Case cases[] = {
+      {Utf8(picture), 10, nullptr},
+      {Utf8(picture), 9, "File too large"},
+      {Utf8(folder_ / "cg"), 100, "Is a directory"},
+      {"NUL", 100, platform::kNotRegularFile},
+      {"CON", 100, platform::kNotRegularFile},
+      {Utf8(folder_ / "gone.bmp"), 100, "No such file or directory"},
+      {Utf8(folder_ / "gone" / "x.bmp"), 100, "No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string reason;
+    const std::optional<std::string> bytes = platform::ReadPlainFile(c.path, c.limit, reason);
+    if (c.reason) {
+      EXPECT_FALSE(bytes);
+      EXPECT_EQ(reason, c.reason);
+    } else {
+      EXPECT_EQ(bytes.value_or("(refused: " + reason + ")"), "0123456789");
+    }
+  }
+  std::string reason;
+  const std::unique_ptr<platform::PlainFile> file = platform::PlainFile::Open(Utf8(picture), 100, reason);
+  ASSERT_TRUE(file);
+  std::ofstream(picture, std::ios::binary | std::ios::app) << "grown";
+  char buffer[32] = {};
+  EXPECT_EQ(file->ReadAt(6, buffer, sizeof buffer), 4u);
+  EXPECT_EQ(std::string(buffer), "6789");
+  EXPECT_EQ(file->ReadAt(10, buffer, sizeof buffer), 0u);
 }
 
 TEST(ExecutableFolder, EndsWithASeparatorAndHoldsTheProgram) {
