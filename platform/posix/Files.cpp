@@ -46,6 +46,13 @@ bool IsFolder(const std::filesystem::path& path) {
   return std::filesystem::is_directory(path, error);
 }
 
+// `folder` without "." and ".." steps or a trailing separator, for comparing.
+std::filesystem::path Normal(const std::string& folder) {
+  std::filesystem::path path = std::filesystem::path(folder).lexically_normal();
+  if (!path.has_filename() && path.has_parent_path() && path != path.root_path()) path = path.parent_path();
+  return path;
+}
+
 std::string WithSeparator(std::string folder) {
   if (folder.empty() || folder.back() != '/') folder += '/';
   return folder;
@@ -159,9 +166,13 @@ std::string FindGameFolder(const std::string& programFolder) {
   return programFolder;
 }
 
-std::string FindRecordFolder(const std::string& gameFolder) {
+std::string FindRecordFolder(const std::string& gameFolder, const std::string& programFolder) {
   const std::string own = gameFolder + "/dat/";
-  if (::access(own.c_str(), W_OK) == 0) return own;
+  // Decided from where the game folder is, not from access(): root may
+  // write in the package's folder, and must not.
+  const std::filesystem::path game = Normal(gameFolder), program = Normal(programFolder);
+  const bool installed = game != program && game == Normal(programFolder + "/../share/kesto");
+  if (!installed && ::access(own.c_str(), W_OK) == 0) return own;
   const std::string data = UserDataFolder();
   if (data.empty()) return own;
   const std::string folder = data + "kesto/";

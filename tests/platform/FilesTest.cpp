@@ -75,6 +75,31 @@ TEST(FindRecordFolder, KeepsTheRecordInAWritableGameFolder) {
   EXPECT_FALSE(std::filesystem::exists(data / "kesto"));
 }
 
+// The installed game never writes its own folder, even where it may (as
+// root, or a prefix the player owns); the game beside its program does.
+TEST(FindRecordFolder, AnInstalledGameKeepsTheRecordInThePlayersFolderEvenWhereItMayWrite) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> folders;  // made under the scratch folder, each writable
+    bool inPlayersFolder;
+  };
+  const Case cases[] = {
+      {"installed", {"bin", "share/kesto/dat", "share/kesto/cg"}, true},
+      {"a build folder beside an install", {"bin/dat", "bin/cg", "share/kesto/dat", "share/kesto/cg"}, false},
+  };
+  for (const Case& c : cases) {
+    TempFolder root, data;
+    for (const std::string& f : c.folders) std::filesystem::create_directories(root / f);
+    root.Write("share/kesto/dat/my.dat", kShipped);
+    ScopedEnv xdg("XDG_DATA_HOME", data.Path());
+    const std::string program = root / "bin/";
+    const std::string game = platform::FindGameFolder(program);
+    const std::string expected = c.inPlayersFolder ? data.Path() + "kesto/" : game + "/dat/";
+    EXPECT_EQ(platform::FindRecordFolder(game, program), expected) << c.what;
+    EXPECT_EQ(std::filesystem::exists(data / "kesto/my.dat"), c.inPlayersFolder) << c.what;
+  }
+}
+
 // Root may write everywhere, so this needs an ordinary user.
 TEST(FindRecordFolder, MovesToThePlayersDataFolderAndCopiesTheShippedRecordOnce) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes in any folder";
