@@ -9,12 +9,16 @@
 namespace platform {
 
 // Replaces the file at `path` with `bytes` so that a reader sees the old file
-// or the new one, never a mix: the bytes go to a temporary file beside it,
-// are flushed to the disk, and the temporary file takes the name. A file
-// that was there keeps its permissions. Throws IoError ("Cannot create file
-// "path". reason" when the temporary file cannot be made, "Cannot write file
-// ..." when writing, flushing or renaming fails); the old file is then left
-// as it was and no temporary file remains.
+// or the new one, never a mix: the bytes go to a new temporary file beside
+// it, under a name of its own that no other file or link has (made with
+// O_EXCL on POSIX, CREATE_NEW on Windows, so nothing planted there is
+// followed and two copies of the game saving at once never share it), are
+// flushed to the disk, and the temporary file takes the name. When `path`
+// is a link, the link is replaced by the new file and what it pointed to is
+// left alone. A file that was there keeps its permissions. Throws IoError
+// ("Cannot create file "path". reason" when the temporary file cannot be
+// made, "Cannot write file ..." when writing, flushing or renaming fails);
+// the old file is then left as it was and no temporary file remains.
 void ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
 // True when `path` names an existing file that this process may not write,
@@ -33,13 +37,20 @@ std::string ExecutableFolder();
 // are then reported as usual.
 std::string FindGameFolder(const std::string& programFolder);
 
-// The folder of the record file my.dat, ending with a separator: the game's
-// own gameFolder + "/dat/" when this process may write in it; otherwise the
+// The folder of the record file my.dat, ending with a separator. An
+// installed game (`gameFolder` is the data folder FindGameFolder found for
+// `programFolder`, programFolder + "../share/kesto/") keeps it in the
 // player's data folder for the game, $XDG_DATA_HOME/kesto/ (by default
-// ~/.local/share/kesto/), made if need be. When that folder has no my.dat
-// yet, the shipped gameFolder/dat/my.dat is copied into it, so the first
-// start reads a fresh record. Without a writable place it still answers the
-// game's dat/ folder, and saving reports the failure as it always has.
-std::string FindRecordFolder(const std::string& gameFolder);
+// ~/.local/share/kesto/, HOME taken from the user database when unset), made
+// if need be, for root too: the package's own files are never written. A
+// game beside its program (a build folder, an unpacked copy) keeps it in its
+// own gameFolder + "/dat/" when this process may write there, and otherwise
+// in the player's data folder. When the player's folder has no my.dat yet,
+// the shipped gameFolder/dat/my.dat is copied into it, so the first start
+// reads a fresh record. Without a place for it (no home known, the folder
+// cannot be made) it answers the game's dat/ folder, and saving reports
+// the failure as it always has. On Windows the game is one folder and the
+// record is always in its dat\.
+std::string FindRecordFolder(const std::string& gameFolder, const std::string& programFolder = ExecutableFolder());
 
 }  // namespace platform

@@ -1,13 +1,18 @@
 #include "platform/Files.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <random>
+#include <vector>
 
 #include "platform/Errors.h"
 
@@ -41,19 +46,70 @@ bool IsFolder(const std::filesystem::path& path) {
   return std::filesystem::is_directory(path, error);
 }
 
+// `folder` without "." and ".." steps or a trailing separator, for comparing.
+std::filesystem::path Normal(const std::string& folder) {
+  std::filesystem::path path = std::filesystem::path(folder).lexically_normal();
+  if (!path.has_filename() && path.has_parent_path() && path != path.root_path()) path = path.parent_path();
+  return path;
+}
+
 std::string WithSeparator(std::string folder) {
   if (folder.empty() || folder.back() != '/') folder += '/';
   return folder;
 }
 
-// The player's own data folder ($XDG_DATA_HOME, else ~/.local/share); empty
-// when neither is known. A relative XDG_DATA_HOME is ignored, as the base
-// directory rules ask.
+// The system's randomness; where it has none, the process and the clock,
+// which O_EXCL keeps safe if guessable.
+std::uint64_t Seed() {
+  try {
+    std::random_device device;
+    return (std::uint64_t(device()) << 32) ^ device();
+  } catch (const std::exception&) {
+    return std::uint64_t(::getpid()) * 0x9E3779B97F4A7C15ull ^
+           std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+  }
+}
+
+// Makes a new file beside `path` under a name no one else has: the name ends
+// in random letters, and O_EXCL refuses any name that exists, a link
+// included, so nothing planted there is followed and no other copy of the
+// game shares the file. This is mkstemp's way, but with the usual mode of a
+// new file (0666 less the umask) instead of mkstemp's private 0600, so that
+// a new record is made as it always was. Answers the descriptor and the
+// name, or -1 with errno set.
+int CreateUniqueFile(const std::string& path, std::string& name) {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::mt19937_64 random(Seed());
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = path + ".tmp-";
+    for (int i = 0; i < 10; ++i) name += kLetters[pick(random)];
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;  // errno is EEXIST
+}
+
+// The home folder from the user database, for a process started without
+// HOME; empty when there is none.
+std::string HomeFromPasswd() {
+  std::vector<char> buffer(16384);
+  passwd entry {};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir)
+    return "";
+  return found->pw_dir;
+}
+
+// The player's own data folder ($XDG_DATA_HOME, else ~/.local/share, HOME
+// from the user database when unset); empty when none is known. A relative
+// XDG_DATA_HOME is ignored, as the base directory rules ask.
 std::string UserDataFolder() {
   const char* data = std::getenv("XDG_DATA_HOME");
   if (data && data[0] == '/') return WithSeparator(data);
   const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') return WithSeparator(home) + ".local/share/";
+  std::string folder = home ? home : HomeFromPasswd();
+  if (!folder.empty() && folder[0] == '/') return WithSeparator(folder) + ".local/share/";
   return "";
 }
 
@@ -62,8 +118,8 @@ std::string UserDataFolder() {
 void ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   struct stat old {};
   const bool exists = ::stat(path.c_str(), &old) == 0;
-  const std::string temp = path + ".tmp";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  std::string temp;
+  const int fd = CreateUniqueFile(path, temp);
   if (fd < 0) Fail("Cannot create file", path, errno);
   int error = 0;
   if (exists && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
@@ -110,9 +166,13 @@ std::string FindGameFolder(const std::string& programFolder) {
   return programFolder;
 }
 
-std::string FindRecordFolder(const std::string& gameFolder) {
+std::string FindRecordFolder(const std::string& gameFolder, const std::string& programFolder) {
   const std::string own = gameFolder + "/dat/";
-  if (::access(own.c_str(), W_OK) == 0) return own;
+  // Decided from where the game folder is, not from access(): root may
+  // write in the package's folder, and must not.
+  const std::filesystem::path game = Normal(gameFolder), program = Normal(programFolder);
+  const bool installed = game != program && game == Normal(programFolder + "/../share/kesto");
+  if (!installed && ::access(own.c_str(), W_OK) == 0) return own;
   const std::string data = UserDataFolder();
   if (data.empty()) return own;
   const std::string folder = data + "kesto/";

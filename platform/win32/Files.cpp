@@ -1,12 +1,17 @@
 // The record's atomic replace and the program and game folders on Windows, with UTF-16
-// paths throughout: a temporary file beside the target, FlushFileBuffers,
-// then MoveFileExW over the old file with MOVEFILE_WRITE_THROUGH so the
-// rename itself has reached the disk when it returns.
+// paths throughout: a new temporary file beside the target under a name of
+// its own (CREATE_NEW, so no file or link there is reused and two copies of
+// the game never share it), FlushFileBuffers, then MoveFileExW over the old
+// file with MOVEFILE_WRITE_THROUGH so the rename itself has reached the disk
+// when it returns.
 #include "platform/Files.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <random>
 
 #include "platform/Errors.h"
 #include "platform/win32/Text.h"
@@ -16,6 +21,48 @@ namespace {
 
 [[noreturn]] void Fail(const char* what, const std::string& path, DWORD error) {
   throw IoError(std::string(what) + " \"" + path + "\". " + win32::SystemMessage(error));
+}
+
+// A name beside `target` that was free, and its file made for writing:
+// random letters after ".tmp-" (from the system's randomness, mixed with the
+// process and a count so two copies or two saves never draw alike), retried
+// while the name is taken.
+HANDLE CreateUniqueFile(const std::wstring& target, std::wstring& name) {
+  static std::atomic<std::uint64_t> count{0};
+  std::uint64_t seed = (std::uint64_t(GetCurrentProcessId()) << 32) ^ ++count;
+  try {
+    std::random_device device;
+    seed ^= (std::uint64_t(device()) << 32) ^ device();
+  } catch (const std::exception&) {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    seed ^= std::uint64_t(now.QuadPart) * 0x9E3779B97F4A7C15ull;
+  }
+  std::mt19937_64 random(seed);
+  static const wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
+  std::uniform_int_distribution<std::size_t> pick(0, 35);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = target + L".tmp-";
+    for (int i = 0; i < 10; ++i) name += kLetters[pick(random)];
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return INVALID_HANDLE_VALUE;
+}
+
+// MoveFileExW over the record. Another copy of the game renaming over it at
+// the same instant can hold it for a moment (access denied, sharing
+// violation): those are retried a few times before they count.
+bool MoveOver(const std::wstring& temp, const std::wstring& target) {
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD error = GetLastError();
+    if (attempt == 50 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) return false;
+    Sleep(10);
+  }
 }
 
 }  // namespace
@@ -30,8 +77,8 @@ void ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   const std::wstring target = win32::Widen(path);
   // A read-only record stays as it is, as it would if it were rewritten in place.
   if (IsReadOnlyFile(path)) Fail("Cannot create file", path, ERROR_ACCESS_DENIED);
-  const std::wstring temp = target + L".tmp";
-  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::wstring temp;
+  HANDLE file = CreateUniqueFile(target, temp);
   if (file == INVALID_HANDLE_VALUE) Fail("Cannot create file", path, GetLastError());
   DWORD error = 0;
   while (!bytes.empty() && error == 0) {
@@ -42,9 +89,7 @@ void ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   }
   if (error == 0 && !FlushFileBuffers(file)) error = GetLastError();
   if (!CloseHandle(file) && error == 0) error = GetLastError();
-  if (error == 0 &&
-      !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    error = GetLastError();
+  if (error == 0 && !MoveOver(temp, target)) error = GetLastError();
   if (error != 0) {
     DeleteFileW(temp.c_str());
     Fail("Cannot write file", path, error);
@@ -70,7 +115,7 @@ std::string ExecutableFolder() {
 // data and its record stay in it.
 std::string FindGameFolder(const std::string& programFolder) { return programFolder; }
 
-std::string FindRecordFolder(const std::string& gameFolder) {
+std::string FindRecordFolder(const std::string& gameFolder, const std::string& /*programFolder*/) {
   const bool separated = !gameFolder.empty() && (gameFolder.back() == '\\' || gameFolder.back() == '/');
   return gameFolder + (separated ? "dat\\" : "\\dat\\");
 }

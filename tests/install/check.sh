@@ -7,7 +7,9 @@
 #     command starts the game, whose window shows the title and carries the
 #     icon; after a close the record is the user's ~/.local/share/kesto/my.dat,
 #     copied from the shipped one; a second start reads it (a record we put
-#     there is what the next close writes back);
+#     there is what the next close writes back); root, playing the
+#     installed game headless, gets its own record in its data folder and
+#     the package's dat/my.dat stays untouched;
 #  4. apt removes every file the package installed;
 #  5. the same from a DESTDIR staging of `cmake --install`.
 #
@@ -136,7 +138,26 @@ play_twice() {
   echo "$name: record made at ~/.local/share/kesto/my.dat, read again at the second start"
 }
 
+# root_plays PROGRAM SHARE NAME: root plays the installed game headless and
+# closes it; the record is root's own ~/.local/share/kesto/my.dat, and the
+# package's SHARE/dat/my.dat is left as it was (same file, same time), though
+# root may write it.
+root_plays() {
+  local program=$1 share=$2 name=$3 rootHome=$work/root-home packaged
+  rm -rf "$rootHome"
+  mkdir -p "$rootHome"
+  packaged=$(stat -c '%i %Y %s' "$share/dat/my.dat")
+  printf 'close\n' | (cd "$rootHome" && env -i HOME="$rootHome" PATH=/usr/bin:/bin "$program" --headless) \
+      >"$work/$name-root.log" 2>&1 || { cat "$work/$name-root.log"; fail "$name: root's headless game failed"; }
+  grep -qx '{"exit":0}' "$work/$name-root.log" || { cat "$work/$name-root.log"; fail "$name: root's game did not end with exit 0"; }
+  cmp -s "$rootHome/.local/share/kesto/my.dat" "$share/dat/my.dat" ||
+    fail "$name: root's record is not ~/.local/share/kesto/my.dat copied from the shipped one"
+  [[ $(stat -c '%i %Y %s' "$share/dat/my.dat") == "$packaged" ]] || fail "$name: root's game rewrote $share/dat/my.dat"
+  echo "$name: root's record made at ~/.local/share/kesto/my.dat, the package's own left alone"
+}
+
 play_twice "$command" installed /usr/share/kesto/dat/my.dat
+root_plays /usr/bin/kesto /usr/share/kesto installed
 # Kept for a person to look at.
 cp "$work/installed-first.png" "$build/install-shot.png" 2>/dev/null
 
@@ -153,8 +174,9 @@ if [[ -f $build/CMakeCache.txt ]]; then
   DESTDIR=$stage cmake --install "$build" --prefix /usr >"$work/stage.log" 2>&1 || { cat "$work/stage.log"; fail "staged install failed"; }
   chmod -R a+rX "$stage"
   play_twice "$stage/usr/bin/kesto" staged "$stage/usr/share/kesto/dat/my.dat"
+  root_plays "$stage/usr/bin/kesto" "$stage/usr/share/kesto" staged
 else
   fail "no build folder $build for the staged install"
 fi
 
-echo "PASS: the package validates, installs, plays as $player, keeps and reads the record, removes cleanly; the staged install plays the same"
+echo "PASS: the package validates, installs, plays as $player, keeps and reads the record (root's in its own folder), removes cleanly; the staged install plays the same"

@@ -72,7 +72,8 @@ class SaveFaultTest : public testing::Test {
     EXPECT_NE(boxes[0].find("my.dat"), std::string::npos) << boxes[0];
     EXPECT_NE(boxes[0].find(reason), std::string::npos) << boxes[0];
     EXPECT_EQ(folder_.Read("dat/my.dat"), kOldRecord);
-    EXPECT_FALSE(fs::exists(folder_ / "dat/my.dat.tmp"));
+    for (const auto& entry : fs::directory_iterator(folder_ / "dat"))
+      EXPECT_EQ(entry.path().filename().string().rfind("my.dat.", 0), std::string::npos) << entry.path();
     host_->Press(200, 150, platform::MouseButton::Left);
     host_->AdvanceMs(100);
     EXPECT_TRUE(form_->Timer1->Enabled());

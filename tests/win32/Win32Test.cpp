@@ -9,6 +9,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -132,6 +133,56 @@ TEST_F(ScratchFolder, ReplaceWritesAndReplacesUnderAJapanesePath) {
   EXPECT_EQ(ReadBytes(record), "0\r\n12\r\n");
   EXPECT_FALSE(fs::exists(fs::path(record).concat(".tmp")));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
+}
+
+// The temporary file has a name of its own: a file at the name an older game
+// used (my.dat.tmp) is neither written nor moved, and nothing else is left.
+TEST_F(ScratchFolder, ReplaceUsesATemporaryNameOfItsOwn) {
+  const fs::path record = folder_ / "my.dat";
+  std::ofstream(fs::path(record).concat(".tmp"), std::ios::binary) << "someone else's";
+  platform::ReplaceFileAtomically(Utf8(record), "first");
+  platform::ReplaceFileAtomically(Utf8(record), "second");
+  EXPECT_EQ(ReadBytes(record), "second");
+  EXPECT_EQ(ReadBytes(fs::path(record).concat(".tmp")), "someone else's");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
+}
+
+// Two saves at the same moment, many times (two threads released together,
+// as two copies of the game closing at once): each succeeds, the record is
+// one of the two, whole, and no temporary file is left.
+TEST_F(ScratchFolder, TwoSavesAtOnceEachSaveWhole) {
+  const std::string record = Utf8(folder_ / "my.dat");
+  const std::string records[2] = {"first copy\r\n41\r\n1\r\n3\r\n4\r\n",
+                                  "the second copy of the game\r\n1234\r\n1\r\n56\r\n78\r\n"};
+  const int kPairs = 100;
+  int whole = 0, torn = 0, refused = 0, leftOver = 0;
+  for (int pair = 0; pair < kPairs; ++pair) {
+    std::atomic<int> ready{0};
+    std::atomic<int> failures{0};
+    std::vector<std::thread> savers;
+    for (const std::string& bytes : records)
+      savers.emplace_back([&, bytes] {
+        ++ready;
+        while (ready.load() < 2) {
+        }
+        try {
+          platform::ReplaceFileAtomically(record, bytes);
+        } catch (const platform::IoError&) {
+          ++failures;
+        }
+      });
+    for (std::thread& saver : savers) saver.join();
+    const std::string end = ReadBytes(folder_ / "my.dat");
+    const bool tore = end != records[0] && end != records[1];
+    torn += tore;
+    refused += failures.load() > 0;
+    whole += !tore && failures.load() == 0;
+    leftOver += std::distance(fs::directory_iterator(folder_), fs::directory_iterator()) != 1;
+  }
+  std::cout << kPairs << " pairs saving at once: " << whole << " whole, " << torn << " torn, " << refused
+            << " refused; temporary files left after " << leftOver << '\n';
+  EXPECT_EQ(whole, kPairs);
+  EXPECT_EQ(leftOver, 0);
 }
 
 TEST_F(ScratchFolder, ReadOnlyRecordStaysAndTheErrorNamesIt) {
