@@ -69,6 +69,7 @@ int SaveAfterQuitSignal(game::TForm1& form, std::ostream& err) {
 const char kUsage[] =
     "usage: kesto [--scale N]\n"
     "       kesto --headless [--seed N] [--script FILE] [--folder DIR] [--audio-out FILE.wav]\n"
+    "                        [--device present|absent|busy]\n"
     "       kesto --help\n"
     "\n"
     "  --scale N            show the 400 x 300 picture N times as large (1 to 8); by default the\n"
@@ -78,6 +79,8 @@ const char kUsage[] =
     "  --script FILE        (headless) read the script from FILE instead of standard input\n"
     "  --folder DIR         (headless) play from the game folder DIR (its dat/ and cg/)\n"
     "  --audio-out FILE.wav (headless) write what the sound device played as a WAVE file\n"
+    "  --device STATE       (headless) the sound device at start: present, absent (none is\n"
+    "                       listed) or busy (it will not open); the game then plays silently\n"
     "  --help               show this help and exit\n"
     "\n"
     "In the window: F11 or Alt+Enter toggles fullscreen; Left/Right (or A/D) answer like a\n"

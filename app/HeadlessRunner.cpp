@@ -81,18 +81,35 @@ void Shot(const platform::Picture& cg, const std::string& path) {
   visible.SavePng(path);
 }
 
+// The virtual wave-out device's state, as `--device` and the `device`
+// command name it: present; absent (unplugged: none is listed, an open one
+// stops and fails); busy (listed, but it will not open, as when another
+// program holds it).
+void CheckDeviceState(const std::string& state) {
+  if (state != "present" && state != "absent" && state != "busy") {
+    throw ScriptError("bad device state '" + state + "' (expected present, absent or busy)");
+  }
+}
+
+void SetDeviceState(platform::headless::VirtualWaveOut& device, const std::string& state) {
+  CheckDeviceState(state);
+  device.SetUnplugged(state == "absent");
+  device.Faults().openResult = state == "busy" ? platform::mm::kAllocated : platform::mm::kNoError;
+}
+
 struct Options {
   std::optional<std::uint32_t> seed;
   std::optional<std::string> script;
   std::optional<std::string> folder;
   std::optional<std::string> audioOut;
+  std::string device = "present";
 };
 
 Options ParseArguments(const std::vector<std::string>& args) {
   Options options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& name = args[i];
-    if (name != "--seed" && name != "--script" && name != "--folder" && name != "--audio-out") {
+    if (name != "--seed" && name != "--script" && name != "--folder" && name != "--audio-out" && name != "--device") {
       throw ScriptError("unknown argument '" + name + "'");
     }
     if (i + 1 == args.size()) throw ScriptError(name + " needs a value");
@@ -103,6 +120,9 @@ Options ParseArguments(const std::vector<std::string>& args) {
       options.script = value;
     } else if (name == "--audio-out") {
       options.audioOut = value;
+    } else if (name == "--device") {
+      CheckDeviceState(value);
+      options.device = value;
     } else {
       options.folder = value;
     }
@@ -115,6 +135,7 @@ struct Run {
   HeadlessHost& host;
   game::TForm1& form;
   std::ostream& out;
+  platform::headless::VirtualWaveOut& device;
 };
 
 void Tick(Run& run, const std::vector<std::string>& words) {
@@ -158,6 +179,8 @@ void Close(Run& run, const std::vector<std::string>&) {
   run.host.DispatchPosted();
 }
 
+void DeviceCommand(Run& run, const std::vector<std::string>& words) { SetDeviceState(run.device, words[1]); }
+
 void State(Run& run, const std::vector<std::string>&) { run.out << StateJson(run.form) << '\n' << std::flush; }
 
 void ShotCommand(Run& run, const std::vector<std::string>& words) {
@@ -177,6 +200,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"tick", 0, 1, Tick},   {"click", 2, 3, Click}, {"key", 1, 1, KeyCommand},
     {"close", 0, 0, Close}, {"state", 0, 0, State}, {"shot", 1, 1, ShotCommand},
+    {"device", 1, 1, DeviceCommand},
 };
 
 // Runs one command; true when the window has closed.
@@ -233,11 +257,15 @@ int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ost
   platform::headless::VirtualWaveOut& waveOut = *device;
   waveOut.SetRecording(options.audioOut.has_value());
   waveOut.SetRecordGaps(true);
+  SetDeviceState(waveOut, options.device);
   host.SetWaveOut(std::move(device));
   const auto writeAudio = [&]() {
     if (!options.audioOut) return 0;
     try {
-      platform::WriteWavFile(*options.audioOut, waveOut.OpenFormat(), waveOut.Recording());
+      // A device never opened played nothing, in the mixer's own format.
+      const platform::PcmWaveFormat never{1, 1, 11025, 11025, 1, 8};
+      const platform::PcmWaveFormat& format = waveOut.OpenFormat().formatTag ? waveOut.OpenFormat() : never;
+      platform::WriteWavFile(*options.audioOut, format, waveOut.Recording());
     } catch (const std::exception& e) {
       err << "kesto: " << e.what() << '\n';
       return 2;
@@ -263,7 +291,7 @@ int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ost
   };
   // A quit signal ends the run as it ends the window: saved, no box.
   const auto signalled = [&] { return end(SaveAfterQuitSignal(*form, err)); };
-  Run run{host, *form, out};
+  Run run{host, *form, out, waveOut};
   for (platform::ScriptLines lines(script); !platform::QuitSignal() && lines.Next();) {
     if (platform::QuitSignal()) break;
     try {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 
 #include "platform/MediaError.h"
 #include "platform/PlainFile.h"
@@ -18,12 +19,30 @@ std::string WaveProblem(const std::string& path, const char* mixerMessage) {
   return reason;
 }
 
+// The mixer's refusal when the device cannot play the session's output
+// format. It is asked before the file is read, so it speaks of the device
+// (one that has gone refuses everything), not of the file.
+constexpr char kDeviceRefusesFormat[] = "The waveform device can\xB4t play this format";
+
+// Keeps the message of a failure that means the device is lost.
+void KeepFailure(std::string& failure, const char* text) noexcept {
+  try {
+    failure = text;
+  } catch (...) {
+  }
+  if (failure.empty()) failure = "Unknown error";
+}
+
 // Loads a cue's wave; a file that cannot be loaded is reported (once per
-// file) and gives nil.
-mixer::MixWave* LoadCueWave(mixer::TWaveMix& mix, const std::string& path) noexcept {
+// file) and gives nil. A device that refuses gives nil and its `failure`.
+mixer::MixWave* LoadCueWave(mixer::TWaveMix& mix, const std::string& path, std::string& failure) noexcept {
   try {
     return mix.LoadWave(path.c_str());
   } catch (const mixer::EWaveMixError& e) {
+    if (std::strcmp(e.what(), kDeviceRefusesFormat) == 0) {
+      KeepFailure(failure, e.what());
+      return nullptr;
+    }
     try {
       platform::ReportSilentMedia(path, WaveProblem(path, e.what()));
     } catch (...) {
@@ -69,18 +88,23 @@ void EarlierWaves::ReleaseAll(mixer::TWaveMix& mix) noexcept {
   waves_.clear();
 }
 
-void CueSound(mixer::TWaveMix& mix, int channel, mixer::MixWave*& slot, const std::string& path,
-              EarlierWaves& earlier) noexcept {
-  if (mixer::MixWave* loaded = LoadCueWave(mix, path)) {
+std::string CueSound(mixer::TWaveMix& mix, int channel, mixer::MixWave*& slot, const std::string& path,
+                     EarlierWaves& earlier) noexcept {
+  std::string failure;
+  if (mixer::MixWave* loaded = LoadCueWave(mix, path, failure)) {
+    // A cue never fails its caller; the game goes on without the sound.
     try {
       earlier.Keep(slot);
       slot = loaded;
       mix.Play(channel, slot, nullptr, 0, 0);
+    } catch (const std::exception& e) {
+      KeepFailure(failure, e.what());
     } catch (...) {
-      // A cue never fails its caller; the game goes on without the sound.
+      KeepFailure(failure, "Unknown error");
     }
   }
   earlier.Sweep(mix);
+  return failure;
 }
 
 }  // namespace game

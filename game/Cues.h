@@ -32,8 +32,11 @@ class EarlierWaves {
 // `channel` behind what the channel still plays. Never raises: when the load
 // fails `slot` keeps its wave and nothing plays; when the play fails `slot`
 // already holds the new wave. The wave `slot` held before goes to `earlier`,
-// which is swept afterwards.
-void CueSound(mixer::TWaveMix& mix, int channel, mixer::MixWave*& slot, const std::string& path,
-              EarlierWaves& earlier) noexcept;
+// which is swept afterwards. Returns why the wave-out device failed or is
+// gone when the mixer says so (it refuses to play a wave it loaded, or the
+// device refuses the output format); empty when the wave was queued or its
+// file could not be loaded.
+std::string CueSound(mixer::TWaveMix& mix, int channel, mixer::MixWave*& slot, const std::string& path,
+                     EarlierWaves& earlier) noexcept;
 
 }  // namespace game

@@ -11,6 +11,7 @@
 #include "game/Input.h"
 #include "game/Record.h"
 #include "platform/Json.h"
+#include "platform/MediaError.h"
 
 namespace game {
 namespace {
@@ -49,9 +50,7 @@ TForm1::TForm1(platform::Host& host) : host_(host) {
   LoadEmbedded(lv1, "lv1");
   LoadEmbedded(lv2, "lv2");
   mid_p = host.CreateMidiPlayer();
-  WaveMix1 = std::make_unique<mixer::TWaveMix>(nullptr);
-  WaveMix1->SetActivated(true);
-  WaveMix1->SetChannels(3);
+  TakeSound();
   Timer1 = host.CreateTimer(kTickMs, false, [this] { Guarded([this] { Timer1Timer(); }); });
   Timer2 = host.CreateTimer(kTickMs, true, [this] { Guarded([this] { Timer2Timer(); }); });
   Timer3 = host.CreateTimer(kSecondMs, false, [this] { Guarded([this] { Timer3Timer(); }); });
@@ -175,6 +174,8 @@ void TForm1::Timer3Timer() {
 void TForm1::cgMouseDown(int x, int y, platform::MouseButton) {
   switch (Press(GameState, Timer1->Enabled(), x, y)) {
     case PressResult::Start:
+      // A device plugged in, freed or mended since is heard from this game on.
+      TakeSound();
       Timer1->SetEnabled(true);
       Timer3->SetEnabled(true);
       Timer2->SetEnabled(false);
@@ -263,16 +264,20 @@ std::string TForm1::DatPath(const std::string& name) const { return host_.Progra
 
 void TForm1::CueSound0(const std::string& name) noexcept {
   TraceCue("CueSound0", name);
+  if (!WaveMix1) return;
   try {
-    CueSound(*WaveMix1, 0, wave0, DatPath(name), earlierWaves_);
+    const std::string failure = CueSound(*WaveMix1, 0, wave0, DatPath(name), earlierWaves_);
+    if (!failure.empty()) LoseSound(failure);
   } catch (...) {
   }
 }
 
 void TForm1::CueSound1(const std::string& name) noexcept {
   TraceCue("CueSound1", name);
+  if (!WaveMix1) return;
   try {
-    CueSound(*WaveMix1, 1, wave1, DatPath(name), earlierWaves_);
+    const std::string failure = CueSound(*WaveMix1, 1, wave1, DatPath(name), earlierWaves_);
+    if (!failure.empty()) LoseSound(failure);
   } catch (...) {
   }
 }
@@ -290,6 +295,7 @@ void TForm1::CueMusic(const std::string& name) noexcept {
 }
 
 void TForm1::PrepareCues() noexcept {
+  if (!WaveMix1) return;
   try {
     wave0 = WaveMix1->LoadWave(DatPath(kClickWave).c_str());
     wave1 = WaveMix1->LoadWave(DatPath(kClickWave).c_str());
@@ -298,6 +304,7 @@ void TForm1::PrepareCues() noexcept {
 }
 
 void TForm1::ReleaseCues() noexcept {
+  if (!WaveMix1) return;
   try {
     WaveMix1->FreeWave(wave1);
     wave1 = nullptr;
@@ -314,6 +321,60 @@ void TForm1::ReleaseCues() noexcept {
   }
   wave0 = wave1 = nullptr;
   earlierWaves_.ReleaseAll(*WaveMix1);
+}
+
+// Sound is optional: without a wave-out device, or with one that fails, the
+// game plays on silently instead of ending.
+
+void TForm1::TakeSound() noexcept {
+  if (WaveMix1) return;
+  std::string failure;
+  try {
+    auto mix = std::make_unique<mixer::TWaveMix>(nullptr);
+    mix->SetActivated(true);
+    mix->SetChannels(3);
+    WaveMix1 = std::move(mix);
+  } catch (const std::exception& e) {
+    try {
+      failure = e.what();
+    } catch (...) {
+    }
+  } catch (...) {
+  }
+  if (!WaveMix1) {
+    // A failed retry says nothing new: the game is silent already.
+    if (!silent_) SayNoSound(failure.empty() ? "Unknown error" : failure);
+    return;
+  }
+  if (silent_) {
+    silent_ = false;
+    try {
+      host_.Trace("{\"sound\":\"on\"}");
+    } catch (...) {
+    }
+  }
+}
+
+void TForm1::LoseSound(const std::string& reason) noexcept {
+  // The queued plays go first, so that no wave released here is still
+  // queued; then the device is released as far as it still answers and the
+  // session ends.
+  try {
+    WaveMix1->SetChannels(0);
+  } catch (...) {
+  }
+  ReleaseCues();
+  WaveMix1.reset();
+  SayNoSound(reason);
+}
+
+void TForm1::SayNoSound(const std::string& reason) noexcept {
+  silent_ = true;
+  platform::ReportNoSound(reason);
+  try {
+    host_.Trace("{\"sound\":\"off\",\"reason\":" + platform::JsonString(reason) + "}");
+  } catch (...) {
+  }
 }
 
 std::size_t TForm1::CueWavesLoaded() const {

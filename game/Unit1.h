@@ -32,7 +32,9 @@ class TForm1 {
  public:
   // Creates the components in the window description's order and binds the
   // main window's events to the handlers. Throws when a component cannot be
-  // created; there is then no window.
+  // created; there is then no window. The mixer component is the exception:
+  // sound is optional, so without a wave-out device the window plays silently
+  // (see WaveMix1).
   explicit TForm1(platform::Host& host);
   // FormDestroy, then the components, the last created first.
   ~TForm1();
@@ -91,6 +93,8 @@ class TForm1 {
   platform::Picture lv2{kStoredPictureControlSize, kStoredPictureControlSize};
   std::unique_ptr<platform::MidiPlayer> mid_p;
   // Activated = true, then Channels = 3 (channels 0 and 1), as it is created.
+  // Nil while the game plays without sound: the wave-out device could not be
+  // taken, or it failed during play. Each start click tries again.
   std::unique_ptr<mixer::TWaveMix> WaveMix1;
   std::unique_ptr<platform::Timer> Timer1;
   std::unique_ptr<platform::Timer> Timer2;
@@ -123,6 +127,15 @@ class TForm1 {
   void CueMusic(const std::string& name) noexcept;
   // Makes the cue sounds ready at start-up (loads "1.wav" into both slots).
   void PrepareCues() noexcept;
+  // Makes WaveMix1 with the device taken and channels 0 and 1 open, unless
+  // it exists. When the mixer refuses, WaveMix1 stays nil and, unless the
+  // game is silent already, the reason is said on stderr and in the trace;
+  // after a silence, success is traced.
+  void TakeSound() noexcept;
+  // The device failed during play: the cues' waves are released and
+  // WaveMix1 goes, with the reason said as TakeSound says it.
+  void LoseSound(const std::string& reason) noexcept;
+  void SayNoSound(const std::string& reason) noexcept;
   // Releases the waves held in wave0 and wave1.
   void ReleaseCues() noexcept;
   void TraceCue(const char* operation, const std::string& name) noexcept;
@@ -149,6 +162,8 @@ class TForm1 {
   mixer::MixWave* wave0 = nullptr;
   mixer::MixWave* wave1 = nullptr;
   EarlierWaves earlierWaves_;
+  // The game has said that it plays without sound and not yet got it back.
+  bool silent_ = false;
 };
 
 }  // namespace game

@@ -2,6 +2,7 @@
 // and why. The game stays silent then and shows no box; it says why on
 // stderr, one line per file, the first time that file fails:
 //   kesto: FILE: REASON
+// A wave-out device that cannot be had is said the same way (ReportNoSound).
 #pragma once
 
 #include <iostream>
@@ -47,6 +48,19 @@ inline void ReportSilentMedia(const std::string& file, const std::string& reason
     (r.out ? *r.out : std::cerr) << "kesto: " << file << ": " << reason << std::endl;
   } catch (...) {
     // Out of memory or a broken stream: the game goes on without the line.
+  }
+}
+
+// Says that the game goes on without its sound effects, and why (the
+// wave-out device cannot be had or has failed), on the same stream:
+//   kesto: playing without sound: REASON
+// Each call writes its line. Never raises.
+inline void ReportNoSound(const std::string& reason) noexcept {
+  try {
+    SilentMediaReport& r = SilentMediaReport::Instance();
+    std::lock_guard<std::mutex> guard(r.lock);
+    (r.out ? *r.out : std::cerr) << "kesto: playing without sound: " << reason << std::endl;
+  } catch (...) {
   }
 }
 

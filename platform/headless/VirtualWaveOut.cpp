@@ -12,6 +12,9 @@ struct VirtualWaveOut::Impl {
   HeadlessHost& host;
   VirtualWaveOutConfig config;
   VirtualWaveOutFaults faults;
+  bool unplugged = false;
+  // The open device was unplugged: it plays no more and answers only Close.
+  bool gone = false;
   std::uint32_t calls = 0;
   int prepares = 0;
   int writes = 0;
@@ -55,7 +58,7 @@ struct VirtualWaveOut::Impl {
   std::uint64_t Rate() const { return format.avgBytesPerSec; }
 
   std::uint64_t Position(std::uint64_t now) const {
-    if (paused) return frozen;
+    if (paused || gone) return frozen;
     const std::uint64_t played = runStartBytes + (now - runStartMicros) * Rate() / 1000000;
     return std::min(played, written);
   }
@@ -67,7 +70,7 @@ struct VirtualWaveOut::Impl {
   }
 
   const VirtualDevice* Device(int id) const {
-    if (config.devices.empty()) return nullptr;
+    if (config.devices.empty() || unplugged) return nullptr;
     if (id == mm::kWaveMapper) return &config.mapper;
     if (id < 0 || std::size_t(id) >= config.devices.size()) return nullptr;
     return &config.devices[std::size_t(id)];
@@ -131,6 +134,11 @@ struct VirtualWaveOut::Impl {
   }
 
   bool Valid(WaveOutHandle h) const { return open && h == handle; }
+  // What a call on handle `h` fails with, or kNoError.
+  MmResult Check(WaveOutHandle h) const {
+    if (!Valid(h)) return mm::kInvalidHandle;
+    return gone ? mm::kNoDriver : mm::kNoError;
+  }
 };
 
 VirtualWaveOut::VirtualWaveOut(HeadlessHost& host, VirtualWaveOutConfig config)
@@ -142,7 +150,7 @@ VirtualWaveOut::~VirtualWaveOut() { impl_->host.RemoveTimedSource(this); }
 
 std::uint32_t VirtualWaveOut::GetNumDevs() {
   ++impl_->calls;
-  return std::uint32_t(impl_->config.devices.size());
+  return impl_->unplugged ? 0 : std::uint32_t(impl_->config.devices.size());
 }
 
 MmResult VirtualWaveOut::GetDevCaps(int deviceId, WaveOutCaps* caps) {
@@ -202,7 +210,7 @@ MmResult VirtualWaveOut::Open(WaveOutHandle* handle, int deviceId, const PcmWave
 MmResult VirtualWaveOut::PrepareHeader(WaveOutHandle handle, WaveHeader* header) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (const MmResult refused = d.Check(handle)) return refused;
   if (!header) return mm::kInvalidParam;
   if (++d.prepares == d.faults.failPrepareNumber) return d.faults.prepareResult;
   header->flags.store(header->flags.load() | mm::kHeaderPrepared);
@@ -212,7 +220,7 @@ MmResult VirtualWaveOut::PrepareHeader(WaveOutHandle handle, WaveHeader* header)
 MmResult VirtualWaveOut::UnprepareHeader(WaveOutHandle handle, WaveHeader* header) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (const MmResult refused = d.Check(handle)) return refused;
   if (!header) return mm::kInvalidParam;
   if (header->flags.load() & mm::kHeaderInQueue) return mm::kStillPlaying;
   header->flags.store(header->flags.load() & ~mm::kHeaderPrepared);
@@ -222,7 +230,7 @@ MmResult VirtualWaveOut::UnprepareHeader(WaveOutHandle handle, WaveHeader* heade
 MmResult VirtualWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (const MmResult refused = d.Check(handle)) return refused;
   if (!header) return mm::kInvalidParam;
   if (!(header->flags.load() & mm::kHeaderPrepared)) return mm::kUnprepared;
   if (header->flags.load() & mm::kHeaderInQueue) return mm::kStillPlaying;
@@ -252,7 +260,7 @@ MmResult VirtualWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
 MmResult VirtualWaveOut::Reset(WaveOutHandle handle) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (const MmResult refused = d.Check(handle)) return refused;
   const std::uint64_t now = d.host.NowMicros();
   d.Sync(now);
   d.ForgetPending();
@@ -267,7 +275,7 @@ MmResult VirtualWaveOut::Reset(WaveOutHandle handle) {
 MmResult VirtualWaveOut::Pause(WaveOutHandle handle) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (const MmResult refused = d.Check(handle)) return refused;
   if (d.paused) return mm::kNoError;
   const std::uint64_t now = d.host.NowMicros();
   d.Sync(now);
@@ -282,7 +290,7 @@ MmResult VirtualWaveOut::Pause(WaveOutHandle handle) {
 MmResult VirtualWaveOut::Restart(WaveOutHandle handle) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (const MmResult refused = d.Check(handle)) return refused;
   if (!d.paused) return mm::kNoError;
   d.paused = false;
   d.runStartMicros = d.host.NowMicros();
@@ -293,7 +301,7 @@ MmResult VirtualWaveOut::Restart(WaveOutHandle handle) {
 MmResult VirtualWaveOut::GetPositionBytes(WaveOutHandle handle, std::uint32_t* bytes) {
   Impl& d = *impl_;
   ++d.calls;
-  if (!d.Valid(handle)) return mm::kInvalidHandle;
+  if (const MmResult refused = d.Check(handle)) return refused;
   if (!bytes) return mm::kInvalidParam;
   const std::uint64_t now = d.host.NowMicros();
   d.Sync(now);
@@ -305,8 +313,16 @@ MmResult VirtualWaveOut::Close(WaveOutHandle handle) {
   Impl& d = *impl_;
   ++d.calls;
   if (!d.Valid(handle)) return mm::kInvalidHandle;
-  d.Sync(d.host.NowMicros());
-  if (d.head) return mm::kStillPlaying;
+  if (d.gone) {
+    // Nothing more is played; the blocks it held are the caller's again,
+    // untouched, as their memory may be gone already.
+    d.head = d.tail = nullptr;
+    d.queued = 0;
+    d.gone = false;
+  } else {
+    d.Sync(d.host.NowMicros());
+    if (d.head) return mm::kStillPlaying;
+  }
   d.open = false;
   d.handle = 0;
   d.window = 0;
@@ -315,7 +331,7 @@ MmResult VirtualWaveOut::Close(WaveOutHandle handle) {
 
 std::uint64_t VirtualWaveOut::NextEventMicros() const {
   const Impl& d = *impl_;
-  if (!d.open || d.paused || !d.head) return kNoEventMicros;
+  if (!d.open || d.paused || d.gone || !d.head) return kNoEventMicros;
   return d.InstantOf(d.headStart + d.head->bufferLength);
 }
 
@@ -326,6 +342,19 @@ void VirtualWaveOut::ClearRecording() { impl_->recording.clear(); }
 void VirtualWaveOut::SetRecording(bool record) { impl_->recordOn = record; }
 void VirtualWaveOut::SetRecordGaps(bool record) { impl_->recordGaps = record; }
 VirtualWaveOutFaults& VirtualWaveOut::Faults() { return impl_->faults; }
+
+void VirtualWaveOut::SetUnplugged(bool unplugged) {
+  Impl& d = *impl_;
+  if (unplugged && d.open && !d.gone) {
+    const std::uint64_t now = d.host.NowMicros();
+    d.Sync(now);
+    d.frozen = d.Position(now);
+    d.gone = true;
+  }
+  d.unplugged = unplugged;
+}
+
+bool VirtualWaveOut::Unplugged() const { return impl_->unplugged; }
 bool VirtualWaveOut::IsOpen() const { return impl_->open; }
 int VirtualWaveOut::OpenDeviceId() const { return impl_->deviceId; }
 const PcmWaveFormat& VirtualWaveOut::OpenFormat() const { return impl_->format; }

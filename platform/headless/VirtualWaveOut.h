@@ -77,6 +77,12 @@ class VirtualWaveOut final : public WaveOut, public TimedSource {
   void SetRecordGaps(bool record);
 
   VirtualWaveOutFaults& Faults();
+  // Unplugs the device (false: plugs it in again). Unplugged, no device is
+  // listed; an open device stops playing where it is, and every call on its
+  // handle but Close fails with mm::kNoDriver, even once the device is back;
+  // Close releases it, and a new open plays again.
+  void SetUnplugged(bool unplugged);
+  bool Unplugged() const;
   bool IsOpen() const;
   int OpenDeviceId() const;
   const PcmWaveFormat& OpenFormat() const;

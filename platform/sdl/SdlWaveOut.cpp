@@ -275,6 +275,9 @@ MmResult SdlWaveOut::Write(WaveOutHandle handle, WaveHeader* header) {
   if (!header) return mm::kInvalidParam;
   if (!(header->flags.load() & mm::kHeaderPrepared)) return mm::kUnprepared;
   if (header->flags.load() & mm::kHeaderInQueue) return mm::kStillPlaying;
+  // A device that has gone (unplugged, its sound server ended) is stopped by
+  // SDL and calls back no more: a block written to it would never finish.
+  if (SDL_GetAudioDeviceStatus(d.device) == SDL_AUDIO_STOPPED) return mm::kNoDriver;
   d.Lock();
   header->flags.store((header->flags.load() & ~mm::kHeaderDone) | mm::kHeaderInQueue);
   header->deviceNext = nullptr;

@@ -39,6 +39,7 @@ class SdlWaveOut final : public WaveOut {
                 WindowHandle callbackWindow) override;
   MmResult PrepareHeader(WaveOutHandle handle, WaveHeader* header) override;
   MmResult UnprepareHeader(WaveOutHandle handle, WaveHeader* header) override;
+  // mm::kNoDriver once the device has gone (SDL stopped it).
   MmResult Write(WaveOutHandle handle, WaveHeader* header) override;
   MmResult Reset(WaveOutHandle handle) override;
   MmResult Pause(WaveOutHandle handle) override;

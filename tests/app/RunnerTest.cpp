@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "app/Application.h"
+#include "platform/MediaError.h"
 #include "platform/headless/HeadlessHost.h"
 #include "tests/game/Bmp.h"
 #include "tests/support/TempFolder.h"
@@ -67,6 +68,8 @@ TEST_F(RunnerTest, BadScriptLinesAndArguments) {
       {"", {"--seed", "-4"}, "bad seed '-4'"},
       {"", {"--bogus"}, "unknown argument '--bogus'"},
       {"", {"--script", "/no/such/script"}, "cannot open the script '/no/such/script'"},
+      {"device gone\n", {}, "script line 1: bad device state 'gone'"},
+      {"", {"--device", "none"}, "bad device state 'none'"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.script + c.message);
@@ -169,6 +172,46 @@ TEST_F(RunnerTest, ShotWritesTheVisiblePicture) {
   EXPECT_EQ(be32(20), 300u);
 }
 
+// `--device` sets the virtual device before the window is made, the
+// `device` command during the run; the game says when its sound goes and
+// comes back, in the trace and on stderr.
+TEST_F(RunnerTest, DeviceStatesFromTheCommandLineAndTheScript) {
+  const std::string off = "{\"sound\":\"off\",\"reason\":";
+  struct Case {
+    std::vector<std::string> args;
+    std::string script;
+    std::vector<std::string> soundLines;
+  } cases[] = {
+      {{"--device", "busy"}, "device present\nclick 200 150\n",
+       {off + "\"Failed to open waveform output device #4\"}", "{\"sound\":\"on\"}"}},
+      {{"--device", "absent"}, "click 200 150\ntick 100\n", {off + "\"No wave output devices available\"}"}},
+      // The time.wav cue finds the device gone.
+      {{}, "click 200 150\ntick 10\ndevice absent\ntick 60\n",
+       {off + "\"The waveform device can\\u00b4t play this format\"}"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--seed", "1"});
+    std::ostringstream said;
+    platform::RestartSilentMediaReport(&said);
+    const Outcome run = Script(c.script, args);
+    platform::RestartSilentMediaReport(nullptr);
+    EXPECT_EQ(run.code, 0) << run.err;
+    std::vector<std::string> sound;
+    for (const std::string& line : Lines(run.out))
+      if (line.rfind("{\"sound\"", 0) == 0) sound.push_back(line);
+    EXPECT_EQ(sound, c.soundLines);
+    // One line however often the device is missed (the folder's missing
+    // waves and music have theirs).
+    std::vector<std::string> saidLines = Lines(said.str());
+    EXPECT_EQ(std::count_if(saidLines.begin(), saidLines.end(),
+                            [](const std::string& line) { return line.rfind("kesto: playing without sound: ", 0) == 0; }),
+              1)
+        << said.str();
+  }
+}
+
 TEST_F(RunnerTest, ScriptFromAFile) {
   folder_.Write("s.txt", "state\n");
   const Outcome run = Script("jump\n", {"--script", folder_ / "s.txt"});
@@ -182,7 +225,8 @@ TEST(Application, HelpAndBadArguments) {
   std::istringstream in;
   std::ostringstream out, err;
   EXPECT_EQ(Main({"--help"}, in, out, err), 0);
-  for (const char* option : {"--headless", "--seed", "--script", "--folder", "--audio-out", "--scale", "--help"})
+  for (const char* option :
+       {"--headless", "--seed", "--script", "--folder", "--audio-out", "--device", "--scale", "--help"})
     EXPECT_NE(out.str().find(option), std::string::npos) << option;
   EXPECT_TRUE(err.str().empty());
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{

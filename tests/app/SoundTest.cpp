@@ -1,6 +1,5 @@
-// The game's sound from the entry's side: the mixer component failing as
-// the window is created, and `--audio-out`, the runner's recording of the
-// virtual wave device, checked against the mixer's rules.
+// The game's sound from the entry's side: `--audio-out`, the runner's
+// recording of the virtual wave device, checked against the mixer's rules.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -54,43 +53,6 @@ Converted Convert(const std::string& onePath, const std::string& startPath) {
   mixer::WaveMixEndSession(session);
   mixer::WaveMixSetHost(nullptr);
   return c;
-}
-
-// The mixer component takes the device and opens its channels as the window
-// is created; when it cannot, there is no window, only the task-modal box,
-// and nothing of the mixer is left behind.
-TEST(Application, MixerFailureAtCreationEndsWithoutAWindow) {
-  using platform::headless::VirtualWaveOut;
-  struct Case {
-    const char* ini;
-    std::vector<platform::headless::VirtualDevice> devices;
-    platform::MmResult openResult;
-    const char* text;
-  } cases[] = {
-      {"[not compatible]\r\nVirtual Wave Out=1\r\n", {{"Virtual Wave Out", 2, 0, false}}, 0,
-       "Virtual Wave Out is not compatible with the realtime wavemixer"},
-      {"", {}, 0, "No wave output devices available"},
-      {"", {{"Virtual Wave Out", 2, 0, false}}, platform::mm::kAllocated,
-       "Failed to open waveform output device #4"},
-  };
-  unsetenv("WAVEMIX_INI");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    TempFolder folder;
-    folder.Write("WAVEMIX.INI", c.ini);
-    platform::headless::HeadlessHost host(folder.Path());
-    platform::headless::VirtualWaveOutConfig config;
-    config.devices = c.devices;
-    auto device = std::make_unique<VirtualWaveOut>(host, config);
-    device->Faults().openResult = c.openResult;
-    host.SetWaveOut(std::move(device));
-    mixer::WaveMixSetHost(&host);
-    EXPECT_EQ(CreateForm1(host, 1), nullptr);
-    EXPECT_EQ(host.Traced(), (std::vector<std::string>{std::string("{\"box\":\"Application Error\",\"text\":\"") +
-                                                        c.text + "\"}"}));
-    EXPECT_EQ(mixer::currentSession, nullptr);
-    mixer::WaveMixSetHost(nullptr);
-  }
 }
 
 // start.wav follows 1.wav without overlap: where 1.wav ends (its end is

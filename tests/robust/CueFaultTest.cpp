@@ -1,12 +1,16 @@
-// The game's sound under faults: the sound files gone or spoilt during play,
-// a wave-out write that fails during play, no soundfont for the music. The
-// cues go silent, no error box shows, and the game goes on.
+// The game's sound under faults: no wave-out device at start-up, the device
+// unplugged or a write failing during play, the sound files gone or spoilt
+// during play, no soundfont for the music. The cues go silent, no error box
+// shows, and the game goes on; a lost device is tried again at the next
+// start click.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,6 +19,8 @@
 #include "game/Unit1.h"
 #include "mixer/Channels.h"
 #include "mixer/WaveMix.h"
+#include "platform/Json.h"
+#include "platform/MediaError.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/VirtualWaveOut.h"
 #include "platform/sdl/SdlHost.h"
@@ -46,13 +52,18 @@ class CueFaultTest : public testing::Test {
     form_.reset();
     host_.reset();
     mixer::WaveMixSetHost(nullptr);
+    platform::RestartSilentMediaReport(nullptr);
   }
 
-  void Start(int failWriteNumber = 0) {
+  // The game over the folder, its device set up by `prepare` first; the
+  // lines for stderr are kept in err_.
+  void Start(const std::function<void(VirtualWaveOut&)>& prepare = {}) {
+    err_.str("");
+    platform::RestartSilentMediaReport(&err_);
     host_ = std::make_unique<HeadlessHost>(folder_.Path());
     auto device = std::make_unique<VirtualWaveOut>(*host_);
     device_ = device.get();
-    device_->Faults().failWriteNumber = failWriteNumber;
+    if (prepare) prepare(*device_);
     host_->SetWaveOut(std::move(device));
     mixer::WaveMixSetHost(host_.get());
     form_ = std::make_unique<game::TForm1>(*host_);
@@ -77,6 +88,17 @@ class CueFaultTest : public testing::Test {
     return int(std::count_if(host_->Traced().begin(), host_->Traced().end(),
                              [](const std::string& line) { return line.rfind("{\"box\"", 0) == 0; }));
   }
+  // The trace's lines about the sound going off and coming back.
+  std::vector<std::string> SoundLines() const {
+    std::vector<std::string> lines;
+    for (const std::string& line : host_->Traced())
+      if (line.rfind("{\"sound\"", 0) == 0) lines.push_back(line);
+    return lines;
+  }
+  static std::string Off(const std::string& reason) {
+    return "{\"sound\":\"off\",\"reason\":" + platform::JsonString(reason) + "}";
+  }
+  static constexpr char kOn[] = "{\"sound\":\"on\"}";
   int Cues() const {
     return int(std::count_if(host_->Traced().begin(), host_->Traced().end(),
                              [](const std::string& line) { return line.rfind("{\"cue\":\"CueSound", 0) == 0; }));
@@ -96,6 +118,7 @@ class CueFaultTest : public testing::Test {
   }
 
   TempFolder folder_;
+  std::ostringstream err_;
   std::unique_ptr<HeadlessHost> host_;
   VirtualWaveOut* device_ = nullptr;
   std::unique_ptr<game::TForm1> form_;
@@ -146,22 +169,112 @@ TEST_F(CueFaultTest, SoundFilesLostDuringPlaySilenceTheCuesAndTheGameGoesOn) {
   }
 }
 
-TEST_F(CueFaultTest, AWriteFailingDuringPlayLeavesTheGameAndLaterSoundsGoingOn) {
+TEST_F(CueFaultTest, AWriteFailingDuringPlayLeavesTheGameGoingAndTheNextGameHeard) {
   // The Nth write of the device's life fails: some fall in a cue's play,
   // others in the refill after a block-done notice.
   for (int failed : {1, 2, 3, 4, 6, 9, 14, 20, 27, 35, 44}) {
     SCOPED_TRACE("write " + std::to_string(failed));
-    Start(failed);
+    Start([failed](VirtualWaveOut& device) { device.Faults().failWriteNumber = failed; });
     try {
       host_->Press(200, 150, MouseButton::Left);
       Play(10);
-      EXPECT_TRUE(Audible(device_->Recording(), PlayToTheEndAndRestart())) << "no sound after the failure";
+      // A failure in a cue's play silences the game until the next start
+      // click; one in a refill after a notice is only a gap.
+      const std::size_t before = PlayToTheEndAndRestart();
+      host_->Press(200, 150, MouseButton::Left);
+      host_->AdvanceMs(1000);
+      EXPECT_TRUE(Audible(device_->Recording(), before)) << "no sound in the next game";
+      EXPECT_NE(form_->WaveMix1, nullptr);
     } catch (const std::exception& e) {
       ADD_FAILURE() << "escaped the event loop: " << e.what();
     }
     EXPECT_EQ(Boxes(), 0);
     TearDown();
   }
+}
+
+// Without a usable wave-out device at start-up the window still opens and
+// the game plays, silently: one line on stderr and one in the trace say
+// why. Each start click tries again, saying nothing new while it fails; the
+// first one after the device is there is heard.
+TEST_F(CueFaultTest, NoDeviceAtStartUpPlaysSilentlyUntilAStartClickFindsOne) {
+  using Step = void (*)(VirtualWaveOut&, TempFolder&);
+  struct Case {
+    const char* reason;
+    Step refuse, mend;
+  } cases[] = {
+      {"No wave output devices available", [](VirtualWaveOut& d, TempFolder&) { d.SetUnplugged(true); },
+       [](VirtualWaveOut& d, TempFolder&) { d.SetUnplugged(false); }},
+      {"Failed to open waveform output device #4",
+       [](VirtualWaveOut& d, TempFolder&) { d.Faults().openResult = platform::mm::kAllocated; },
+       [](VirtualWaveOut& d, TempFolder&) { d.Faults().openResult = 0; }},
+      {"Virtual Wave Out is not compatible with the realtime wavemixer",
+       [](VirtualWaveOut&, TempFolder& f) { f.Write("WAVEMIX.INI", "[not compatible]\r\nVirtual Wave Out=1\r\n"); },
+       [](VirtualWaveOut&, TempFolder& f) { fs::remove(f / "WAVEMIX.INI"); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    Start([&](VirtualWaveOut& device) { c.refuse(device, folder_); });
+    EXPECT_EQ(form_->WaveMix1, nullptr);
+    EXPECT_EQ(SoundLines(), std::vector<std::string>{Off(c.reason)});
+    EXPECT_EQ(err_.str(), std::string("kesto: playing without sound: ") + c.reason + "\n");
+    EXPECT_EQ(host_->ClientWidth(), 400) << "FormCreate ran to its end";
+
+    host_->Press(200, 150, MouseButton::Left);
+    const std::int32_t timeLeft = form_->GameState.timeLeft;
+    Play(2);
+    EXPECT_TRUE(form_->Timer1->Enabled());
+    EXPECT_LT(form_->GameState.timeLeft, timeLeft);
+    EXPECT_EQ(SoundLines().size(), 1u);
+
+    c.mend(*device_, folder_);
+    PlayToTheEndAndRestart();
+    EXPECT_FALSE(Audible(device_->Recording()));
+    host_->Press(200, 150, MouseButton::Left);
+    host_->AdvanceMs(1000);
+    EXPECT_NE(form_->WaveMix1, nullptr);
+    EXPECT_EQ(SoundLines(), (std::vector<std::string>{Off(c.reason), kOn}));
+    EXPECT_TRUE(Audible(device_->Recording())) << "the start click after the mend is heard";
+    EXPECT_EQ(err_.str(), std::string("kesto: playing without sound: ") + c.reason + "\n");
+    EXPECT_EQ(Boxes(), 0);
+    TearDown();
+  }
+}
+
+// A device unplugged during play: the cues go silent with one line, the game
+// plays on, a start click while it is away changes nothing, and the first
+// start click after it is back is heard.
+TEST_F(CueFaultTest, DeviceUnpluggedDuringPlayIsSilentUntilTheNextStartClickFindsItBack) {
+  Start();
+  host_->Press(200, 150, MouseButton::Left);
+  Play(3);
+  ASSERT_TRUE(Audible(device_->Recording()));
+
+  device_->SetUnplugged(true);
+  const std::size_t heard = device_->Recording().size();
+  const int answers = form_->GameState.saved.goodCount + form_->GameState.saved.missCount;
+  Play(3);
+  EXPECT_GT(form_->GameState.saved.goodCount + form_->GameState.saved.missCount, answers);
+  EXPECT_EQ(form_->WaveMix1, nullptr);
+  // The cue's load asks the device first, and a device that has gone refuses.
+  const std::string reason = "The waveform device can\xB4t play this format";
+  EXPECT_EQ(SoundLines(), std::vector<std::string>{Off(reason)});
+  EXPECT_EQ(err_.str(), "kesto: playing without sound: " + reason + "\n");
+
+  PlayToTheEndAndRestart();
+  host_->Press(200, 150, MouseButton::Left);
+  Play(1);
+  EXPECT_TRUE(form_->Timer1->Enabled());
+  EXPECT_EQ(SoundLines().size(), 1u);
+
+  device_->SetUnplugged(false);
+  PlayToTheEndAndRestart();
+  EXPECT_FALSE(Audible(device_->Recording(), heard));
+  host_->Press(200, 150, MouseButton::Left);
+  host_->AdvanceMs(1000);
+  EXPECT_EQ(SoundLines(), (std::vector<std::string>{Off(reason), kOn}));
+  EXPECT_TRUE(Audible(device_->Recording(), heard));
+  EXPECT_EQ(Boxes(), 0);
 }
 
 TEST_F(CueFaultTest, NoSoundfontLeavesTheMusicSilentAndTheGameGoesOn) {
