@@ -1,6 +1,7 @@
 // Pictures on plain pixel buffers: the copies, the boxes and the compositing
 // of text are ours, so a frame needs no surface and no allocation once its
-// texts have been seen. The backend decodes the files and draws the glyphs.
+// texts have been seen. The files are decoded by our own BMP decoder; the
+// backend draws the glyphs.
 #include "platform/Picture.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/Bmp.h"
 #include "platform/Errors.h"
 #include "platform/PlainFile.h"
 
@@ -70,7 +72,7 @@ struct Picture::Impl {
   }
 
   void Load(const void* bytes, std::size_t size, const std::string& what) {
-    Image image = BackendPictureCodec().DecodeBmp(bytes, size, what);
+    Image image = DecodeBmp(bytes, size, what);
     width = image.width;
     height = image.height;
     pixels = std::move(image.pixels);

@@ -4,10 +4,10 @@
 // Nothing here allocates after the picture is loaded and every font size in
 // use has drawn its glyphs once.
 //
-// The pixels, the copies, the boxes and the placing of text are ours and
-// portable. Decoding BMP files, writing PNG files and rasterising text are
-// the backend's: the one backend library linked into a program defines
-// BackendPictureCodec() and BackendTextRasterizer().
+// The pixels, the copies, the boxes, the placing of text and the BMP decoder
+// (platform/Bmp.h) are ours and portable. Writing PNG files and rasterising
+// text are the backend's: the one backend library linked into a program
+// defines BackendPictureCodec() and BackendTextRasterizer().
 #pragma once
 
 #include <cstddef>
@@ -44,8 +44,6 @@ struct TextImage {
 class PictureCodec {
  public:
   virtual ~PictureCodec() = default;
-  // Decodes a BMP file's bytes; throws IoError whose text begins with `what`.
-  virtual Image DecodeBmp(const void* bytes, std::size_t size, const std::string& what) = 0;
   // Writes rows of 0x00RRGGBB as a PNG file; throws IoError on failure.
   virtual void WritePng(const std::string& path, const std::uint32_t* pixels, int width, int height) = 0;
 };

@@ -1,5 +1,4 @@
-// The SDL backend's share of pictures: SDL decodes BMP files, SDL2_image
-// writes PNG files and SDL2_ttf lays out and rasterises the text, one
+// The SDL backend's share of pictures: SDL2_image writes PNG files and SDL2_ttf lays out and rasterises the text, one
 // TTF_Font per size and style (changing a font's size drops its glyph cache).
 #include <SDL.h>
 #ifndef __EMSCRIPTEN__
@@ -22,26 +21,6 @@ namespace {
 
 class SdlPictureCodec final : public PictureCodec {
  public:
-  Image DecodeBmp(const void* bytes, std::size_t size, const std::string& what) override {
-    SDL_RWops* rw = SDL_RWFromConstMem(bytes, int(size));
-    if (!rw) throw IoError(what + ": " + SDL_GetError());
-    SDL_Surface* surface = SDL_LoadBMP_RW(rw, 1);
-    if (!surface) throw IoError(what + ": " + SDL_GetError());
-    SDL_Surface* converted = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_XRGB8888, 0);
-    SDL_FreeSurface(surface);
-    if (!converted) throw IoError(what + ": " + SDL_GetError());
-    Image image;
-    image.width = converted->w;
-    image.height = converted->h;
-    image.pixels.resize(std::size_t(image.width) * image.height);
-    for (int y = 0; y < image.height; ++y)
-      std::memcpy(&image.pixels[std::size_t(y) * image.width],
-                  static_cast<const std::uint8_t*>(converted->pixels) + y * converted->pitch,
-                  std::size_t(image.width) * 4);
-    SDL_FreeSurface(converted);
-    return image;
-  }
-
   void WritePng(const std::string& path, const std::uint32_t* pixels, int width, int height) override {
 #ifdef __EMSCRIPTEN__
     // Shots are the headless runner's; the browser build has no PNG writer.

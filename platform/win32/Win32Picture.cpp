@@ -1,11 +1,9 @@
-// The Windows backend's share of pictures: our own BMP decoder (run-length
-// encoded 8-bit pictures too), our own PNG writer, and GDI drawing the texts
-// in IPA P Gothic, shipped beside the program.
+// The Windows backend's share of pictures: our own PNG writer, and GDI
+// drawing the texts in IPA P Gothic, shipped beside the program.
 #include <cstdio>
 
 #include "platform/Errors.h"
 #include "platform/Picture.h"
-#include "platform/win32/BmpDecoder.h"
 #include "platform/win32/GdiText.h"
 #include "platform/win32/Png.h"
 #include "platform/win32/Text.h"
@@ -15,10 +13,6 @@ namespace {
 
 class Win32PictureCodec final : public PictureCodec {
  public:
-  Image DecodeBmp(const void* bytes, std::size_t size, const std::string& what) override {
-    return win32::DecodeBmp(bytes, size, what);
-  }
-
   void WritePng(const std::string& path, const std::uint32_t* pixels, int width, int height) override {
     const std::string png = win32::EncodePng(pixels, width, height);
     std::FILE* file = _wfopen(win32::Widen(path).c_str(), L"wb");

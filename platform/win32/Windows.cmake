@@ -25,7 +25,6 @@ add_subdirectory(game)
 # text rasteriser), as an object library linked into each program ahead of
 # the static libraries that call them.
 add_library(kesto_win32_services OBJECT
-  ${KESTO_WIN32_DIR}/BmpDecoder.cpp
   ${KESTO_WIN32_DIR}/Files.cpp
   ${KESTO_WIN32_DIR}/GdiText.cpp
   ${KESTO_WIN32_DIR}/Png.cpp

@@ -7,10 +7,13 @@
 #include <new>
 
 std::atomic<long> allocations{0};
+std::atomic<std::size_t> largestAllocation{0};
 
 namespace {
 void* Allocate(std::size_t size) noexcept {
   ++allocations;
+  for (std::size_t seen = largestAllocation; size > seen && !largestAllocation.compare_exchange_weak(seen, size);) {
+  }
   return std::malloc(size ? size : 1);
 }
 }  // namespace

@@ -1,8 +1,7 @@
-// The Windows backend's own parts, run under wine: the BMP decoder against
-// the pictures the program carries, the record's atomic replace on Unicode
-// paths, GDI text with the shipped face, the host's real window classes and
-// posted messages, its scaled window and its boxes, and the console's quit
-// requests.
+// The Windows backend's own parts, run under wine: the record's atomic
+// replace on Unicode paths, GDI text with the shipped face, the host's real
+// window classes and posted messages, its scaled window and its boxes, and
+// the console's quit requests.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -17,14 +16,12 @@
 #include <utility>
 #include <vector>
 
-#include "assets/Embedded.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Host.h"
 #include "platform/PlainFile.h"
 #include "platform/Signals.h"
 #include "platform/WaveOut.h"
-#include "platform/win32/BmpDecoder.h"
 #include "platform/win32/ConsoleControl.h"
 #include "platform/win32/GdiText.h"
 #include "platform/win32/Text.h"
@@ -33,76 +30,10 @@
 namespace {
 
 namespace fs = std::filesystem;
-using platform::win32::DecodeBmp;
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-// Every carried picture, run-length encoded at the build, decodes to the
-// pixels of its uncompressed source file.
-TEST(BmpDecoder, CarriedPicturesDecodeAsTheirSources) {
-  for (const char* name : {"nomal1", "nomal2", "nomal3", "which", "great", "cry", "ending", "lv1", "lv2"}) {
-    SCOPED_TRACE(name);
-    const assets::EmbeddedFile carried = assets::FindPicture(name);
-    ASSERT_GT(carried.size, 0u);
-    ASSERT_EQ(carried.bytes[30], 1) << "not run-length encoded";
-    const std::string source = ReadBytes(fs::path(KESTO_SOURCE_DIR) / "assets/pictures" / (std::string(name) + ".bmp"));
-    const auto expected = DecodeBmp(source.data(), source.size(), name);
-    const auto decoded = DecodeBmp(carried.bytes, carried.size, name);
-    EXPECT_EQ(decoded.width, 400);
-    EXPECT_EQ(decoded.height, 300);
-    EXPECT_TRUE(decoded.pixels == expected.pixels);
-  }
-}
-
-// A 2 x 2 picture at 24 bits, bottom-up: the first stored row is the bottom.
-TEST(BmpDecoder, BottomUpAndTopDownRows) {
-  auto make = [](int height) {
-    std::string b = "BM";
-    auto put = [&](std::uint32_t v, int n) {
-      for (int i = 0; i < n; ++i) b += char(v >> (8 * i));
-    };
-    put(14 + 40 + 16, 4), put(0, 4), put(54, 4);
-    put(40, 4), put(2, 4), put(std::uint32_t(height), 4), put(1, 2), put(24, 2), put(0, 4), put(16, 4);
-    put(0, 16);
-    // Row one: blue, green; row two: red, white (B, G, R order, padded to 8).
-    b += std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00", 8);
-    b += std::string("\x00\x00\xFF\xFF\xFF\xFF\x00\x00", 8);
-    return b;
-  };
-  const std::string up = make(2), down = make(std::uint32_t(-2));
-  const auto a = DecodeBmp(up.data(), up.size(), "up");
-  EXPECT_EQ(a.pixels, (std::vector<std::uint32_t>{0xFF0000, 0xFFFFFF, 0x0000FF, 0x00FF00}));
-  const auto b = DecodeBmp(down.data(), down.size(), "down");
-  EXPECT_EQ(b.pixels, (std::vector<std::uint32_t>{0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF}));
-}
-
-TEST(BmpDecoder, DamagedFilesAreRefusedWithTheirName) {
-  const assets::EmbeddedFile carried = assets::FindPicture("which");
-  const std::string whole(reinterpret_cast<const char*>(carried.bytes), carried.size);
-  std::string badDepth = whole;
-  badDepth[28] = 7;
-  const struct {
-    const char* what;
-    std::string bytes;
-  } cases[] = {
-      {"empty", ""},
-      {"not a bitmap", "GIF89a" + std::string(40, '\0')},
-      {"header cut", whole.substr(0, 30)},
-      {"colour table cut", whole.substr(0, 100)},
-      {"runs cut", whole.substr(0, whole.size() / 2)},
-      {"bad depth", badDepth},
-  };
-  for (const auto& c : cases) {
-    try {
-      DecodeBmp(c.bytes.data(), c.bytes.size(), "cg/x.bmp");
-      ADD_FAILURE() << c.what << " was accepted";
-    } catch (const platform::IoError& e) {
-      EXPECT_EQ(std::string(e.what()).rfind("cg/x.bmp: ", 0), 0u) << c.what << ": " << e.what();
-    }
-  }
 }
 
 class ScratchFolder : public testing::Test {
