@@ -45,6 +45,12 @@ constexpr int kGoodBoxTop = 15;
 constexpr int kStatusSize = 14;
 constexpr int kSmallestStatusSize = 9;
 
+// Opaque text at (x, y), moved left when its cell would reach the picture's
+// last column, so that every stroke shows.
+void PutWhole(Picture& p, int x, int y, const std::string& text) {
+  p.PutText(std::min(x, kPictureWidth - 1 - p.TextWidth(text)), y, text);
+}
+
 struct TextStyle {
   platform::Color font, brush;
   int size;
@@ -126,7 +132,7 @@ void Renderer::PlayFrame(const GameState& s, Random& random, Picture& bak, Pictu
   Append(text_, s.timeLeft);
   text_ += "秒";
   bak.SetFont(colours::violet, 16, true, true);
-  bak.PutText(32, 15, text_);
+  PutWhole(bak, 32, 15, text_);
 
   bak.SetFont(colours::lightYellow, kStatusSize, true, true);
   bak.SetBrush(colours::rose);
@@ -144,11 +150,11 @@ void Renderer::PlayFrame(const GameState& s, Random& random, Picture& bak, Pictu
     if (ink.bottom - raise <= kGoodBoxTop || size <= kSmallestStatusSize) break;
     bak.SetFont(colours::lightYellow, --size, true, true);
   }
-  bak.PutText(302, -raise, text_);
+  PutWhole(bak, 302, -raise, text_);
   bak.SetFont(colours::lightYellow, kStatusSize, true, true);
   text_ = "GOOD⇒";
   Append(text_, s.saved.goodCount);
-  bak.PutText(282, 15, text_);
+  PutWhole(bak, 282, 15, text_);
 
   CopyWhole(cg, bak);
 }
@@ -162,7 +168,7 @@ void Renderer::GameOverFrame(const GameState& s, bool newBest, Random& random, c
   auto draw = [&](int x, int y) {
     x += random.R(kTremble);
     y += random.R(kTremble);
-    cg.PutText(x, y, text_);
+    PutWhole(cg, x, y, text_);
   };
   cg.SetFont(colours::grey, 28, true, true);
   cg.SetBrush(colours::white);

@@ -259,7 +259,7 @@ TEST(Render, LevelTextEndsAboveTheGoodBox) {
     alone.PutText(20, 20, text);
     ASSERT_GT(inked(alone, 0, 0, 200, 60), 0);
     EXPECT_EQ(inked(cg, 302, 0, 400, 15), inked(alone, 0, 0, 200, 60));
-    // Both status texts end inside the picture.
+    // Both status texts end inside the picture (moved left if need be).
     for (int y = 0; y < 40; ++y) EXPECT_EQ(cg.PixelAt(399, y), kBackground) << "row " << y;
   }
 }
@@ -318,6 +318,8 @@ TEST(Render, GameOverFrame) {
     SCOPED_TRACE(testing::Message() << c.newBest << " " << c.frameCount);
     GameState s;
     s.frameCount = c.frameCount;
+    s.saved.goodCount = 999;
+    s.saved.hiScore = 999;
     Picture ending(400, 300), bak(400, 300), cg(400, 300);
     Fill(ending, kBackground);
     Random random;
@@ -330,6 +332,8 @@ TEST(Render, GameOverFrame) {
     const Span orchid = RowsWith(cg, colours::orchid, 230, 400, 235, 300);
     EXPECT_EQ(hot.Found(), c.banner == colours::hotPink);
     EXPECT_EQ(orchid.Found(), c.banner == colours::orchid);
+    // The longest scores stay whole, trembling included.
+    for (int y = 0; y < 300; ++y) ASSERT_EQ(cg.PixelAt(399, y), kBackground) << "row " << y;
   }
 }
 
