@@ -163,7 +163,7 @@ void KeyCommand(Run& run, const std::vector<std::string>& words) {
   using platform::Key;
   static constexpr std::pair<std::string_view, Key> kKeys[] = {
       {"space", Key::Space}, {"enter", Key::Enter}, {"left", Key::Left},
-      {"right", Key::Right}, {"a", Key::A},         {"d", Key::D},
+      {"right", Key::Right}, {"a", Key::A},         {"d", Key::D}, {"m", Key::M},
   };
   for (const auto& [name, key] : kKeys) {
     if (words[1] == name) {
@@ -171,7 +171,7 @@ void KeyCommand(Run& run, const std::vector<std::string>& words) {
       return;
     }
   }
-  throw ScriptError("bad key '" + words[1] + "' (expected space, enter, left, right, a or d)");
+  throw ScriptError("bad key '" + words[1] + "' (expected space, enter, left, right, a, d or m)");
 }
 
 void Close(Run& run, const std::vector<std::string>&) {

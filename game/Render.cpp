@@ -15,7 +15,7 @@ using platform::Rect;
 constexpr std::int32_t kTremble = 5;
 // The trembling zoom moves a column x to at most x x (400 + 4) / 400, so a
 // text whose cell ends before this column stays whole on the picture.
-constexpr int kChosenTextRight = kPictureWidth - kTremble;
+constexpr int kTextRight = kPictureWidth - kTremble;
 
 void Append(std::string& out, std::int64_t value) {
   char digits[24];
@@ -33,25 +33,42 @@ constexpr ExpressionSizes kNumberSizes{48, 60};
 constexpr ExpressionSizes kSumSizes{30, 40};
 constexpr int kOtherSideSize = 30;
 
+// The smallest size an expression shrinks to when even its tighter place
+// would not hold it.
+constexpr int kSmallestExpressionSize = 12;
+// The right expression begins at least this far right of where the left one
+// ends, trembling zoom included.
+constexpr int kExpressionGap = 8;
+
+// The status texts stand above the GOOD box: the level's glyphs end above it.
+constexpr int kGoodBoxTop = 15;
+constexpr int kStatusSize = 14;
+constexpr int kSmallestStatusSize = 9;
+
+// Opaque text at (x, y), moved left when its cell would reach the picture's
+// last column, so that every stroke shows.
+void PutWhole(Picture& p, int x, int y, const std::string& text) {
+  p.PutText(std::min(x, kPictureWidth - 1 - p.TextWidth(text)), y, text);
+}
+
+struct TextStyle {
+  platform::Color font, brush;
+  int size;
+};
+
 // The style of one expression: base, then the highlight of the chosen side.
-void ExpressionStyle(Picture& bak, const GameState& s, Side side) {
+TextStyle ExpressionStyle(const GameState& s, Side side) {
   const ExpressionSizes& sizes = KindOf(s.level) == QuestionKind::Numbers ? kNumberSizes : kSumSizes;
   const bool even = EvenFrame(s);
-  platform::Color font = colours::grey, brush = colours::white;
-  int size = sizes.base;
+  TextStyle style{colours::grey, colours::white, sizes.base};
   if (s.chosenSide == side && !AnsweredWrong(s.phase)) {
-    size = sizes.chosen;
-    brush = even ? colours::yellow : colours::lightYellow;
-    font = even ? colours::pink : colours::white;
+    style = {even ? colours::pink : colours::white, even ? colours::yellow : colours::lightYellow, sizes.chosen};
   } else if (s.chosenSide == side) {
-    size = sizes.chosen;
-    brush = even ? colours::violet : colours::purple;
-    font = even ? colours::red : colours::black;
+    style = {even ? colours::red : colours::black, even ? colours::violet : colours::purple, sizes.chosen};
   } else if (s.chosenSide != Side::None) {
-    size = kOtherSideSize;
+    style.size = kOtherSideSize;
   }
-  bak.SetFont(font, size, true, true);
-  bak.SetBrush(brush);
+  return style;
 }
 
 }  // namespace
@@ -79,16 +96,28 @@ void TremblingCopy(Picture& dest, const Picture& source, Random& random) {
 Renderer::Renderer() { text_.reserve(64); }
 
 void Renderer::Expression(const GameState& s, Random& random, Picture& bak, Side side) {
-  ExpressionStyle(bak, s, side);
+  TextStyle style = ExpressionStyle(s, side);
+  bak.SetFont(style.font, style.size, true, true);
+  bak.SetBrush(style.brush);
   const bool left = side == Side::Left;
+  if (left) leftEnd_ = 0;
   if (!(left ? phases::kLeftText : phases::kRightText).Contains(s.phase)) return;
   FormatExpression(text_, left ? s.leftFirst : s.rightFirst, left ? s.leftSecond : s.rightSecond, s.level);
   int x = (left ? 30 : 280) - random.R(kTremble);
   const int y = 150 - random.R(kTremble);
-  // A chosen text is large: moved left just enough that it ends inside the
-  // picture even after the trembling zoom has pushed the right edge out.
-  if (s.chosenSide == side) x = std::min(x, kChosenTextRight - bak.TextWidth(text_));
+  // A text that would run past the right edge (trembling zoom included) is
+  // moved left just enough; the right one no further than the left one's
+  // end (both tremble together, so the zoom keeps them apart). Only when
+  // that place cannot hold it either does it shrink.
+  const int lowest = left ? 0 : leftEnd_ + kExpressionGap;
+  int width = bak.TextWidth(text_);
+  while (std::min(x, kTextRight - width) < lowest && style.size > kSmallestExpressionSize) {
+    bak.SetFont(style.font, --style.size, true, true);
+    width = bak.TextWidth(text_);
+  }
+  x = std::max(std::min(x, kTextRight - width), lowest);
   bak.PutText(x, y, text_);
+  if (left) leftEnd_ = x + width;
 }
 
 void Renderer::PlayFrame(const GameState& s, Random& random, Picture& bak, Picture& cg) {
@@ -103,16 +132,29 @@ void Renderer::PlayFrame(const GameState& s, Random& random, Picture& bak, Pictu
   Append(text_, s.timeLeft);
   text_ += "秒";
   bak.SetFont(colours::violet, 16, true, true);
-  bak.PutText(32, 15, text_);
+  PutWhole(bak, 32, 15, text_);
 
-  bak.SetFont(colours::lightYellow, 14, true, true);
+  bak.SetFont(colours::lightYellow, kStatusSize, true, true);
   bak.SetBrush(colours::rose);
   text_ = "Lv⇒";
   Append(text_, DisplayedLevel(s));
-  bak.PutText(302, 0, text_);
+  // The GOOD box below covers the cell's foot: when the glyphs would reach
+  // it, the cell's blank top rows go above the picture, so the box still
+  // starts at the top edge and the glyphs end above the GOOD box; a face
+  // with too little room above its glyphs is drawn smaller.
+  int size = kStatusSize;
+  int raise = 0;
+  for (;;) {
+    const platform::Rect ink = bak.TextInk(text_);
+    raise = std::clamp(ink.bottom - kGoodBoxTop, 0, std::max(ink.top - 1, 0));
+    if (ink.bottom - raise <= kGoodBoxTop || size <= kSmallestStatusSize) break;
+    bak.SetFont(colours::lightYellow, --size, true, true);
+  }
+  PutWhole(bak, 302, -raise, text_);
+  bak.SetFont(colours::lightYellow, kStatusSize, true, true);
   text_ = "GOOD⇒";
   Append(text_, s.saved.goodCount);
-  bak.PutText(282, 15, text_);
+  PutWhole(bak, 282, 15, text_);
 
   CopyWhole(cg, bak);
 }
@@ -126,7 +168,7 @@ void Renderer::GameOverFrame(const GameState& s, bool newBest, Random& random, c
   auto draw = [&](int x, int y) {
     x += random.R(kTremble);
     y += random.R(kTremble);
-    cg.PutText(x, y, text_);
+    PutWhole(cg, x, y, text_);
   };
   cg.SetFont(colours::grey, 28, true, true);
   cg.SetBrush(colours::white);

@@ -63,6 +63,8 @@ class Renderer {
   void Expression(const GameState& state, Random& random, platform::Picture& bak, Side side);
 
   std::string text_;
+  // Where this frame's left expression ends in bak; 0 when it is not shown.
+  int leftEnd_ = 0;
 };
 
 }  // namespace game

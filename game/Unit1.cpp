@@ -147,6 +147,9 @@ void TForm1::FormKeyDown(platform::Key key) {
       cgMouseDown(left ? kPictureWidth / 4 : kPictureWidth * 3 / 4, kPictureHeight / 2, platform::MouseButton::Left);
       return;
     }
+    case Key::M:
+      host_.SetMuted(!host_.Muted());
+      return;
   }
 }
 

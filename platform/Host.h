@@ -21,7 +21,7 @@ class MidiPlayer;
 
 enum class MouseButton { Left, Right, Middle };
 // The keys the game listens to; a backend delivers no others.
-enum class Key { Space, Enter, Left, Right, A, D };
+enum class Key { Space, Enter, Left, Right, A, D, M };
 enum class BoxIcon { None, Error };
 
 // A timer of the event loop. Enabling starts the interval from the current
@@ -101,6 +101,14 @@ class Host : public MixerHost {
 
   virtual std::unique_ptr<MidiPlayer> CreateMidiPlayer() = 0;
 
+  // Silences the effects and the music at once, or gives them back; what
+  // plays goes on, unheard. Off at start.
+  void SetMuted(bool muted) {
+    muted_ = muted;
+    ApplyMuted(muted);
+  }
+  bool Muted() const { return muted_; }
+
   // The program's own folder, ending with a separator.
   virtual std::string ProgramFolder() = 0;
   // The game's WAVEMIX.INI lies beside the program.
@@ -117,9 +125,14 @@ class Host : public MixerHost {
   // backend ignores it.
   virtual void Trace(const std::string& jsonLine) { (void)jsonLine; }
 
+ protected:
+  // The backend's part of SetMuted: its sound card output, its music.
+  virtual void ApplyMuted(bool muted) = 0;
+
  private:
   std::function<bool()> stopCheck_;
   std::string recordFolder_;
+  bool muted_ = false;
 };
 
 }  // namespace platform

@@ -54,6 +54,35 @@ TextCache& Texts() {
 
 }  // namespace
 
+Rect InkBounds(const TextImage& image) {
+  Rect ink{image.width, image.height, 0, 0};
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) {
+      if (image.coverage[std::size_t(y) * image.width + x] == 0) continue;
+      ink.left = std::min(ink.left, x);
+      ink.top = std::min(ink.top, y);
+      ink.right = std::max(ink.right, x + 1);
+      ink.bottom = std::max(ink.bottom, y + 1);
+    }
+  return ink.right == 0 ? Rect{} : ink;
+}
+
+void KeepInkOffTheEdges(TextImage& image) {
+  const Rect ink = InkBounds(image);
+  if (ink.right == 0) return;
+  const int left = ink.left == 0 ? 1 : 0, top = ink.top == 0 ? 1 : 0;
+  const int right = ink.right == image.width ? 1 : 0, bottom = ink.bottom == image.height ? 1 : 0;
+  if (left + top + right + bottom == 0) return;
+  TextImage grown;
+  grown.width = image.width + left + right;
+  grown.height = image.height + top + bottom;
+  grown.coverage.assign(std::size_t(grown.width) * grown.height, 0);
+  for (int y = 0; y < image.height; ++y)
+    std::copy_n(&image.coverage[std::size_t(y) * image.width], image.width,
+                &grown.coverage[std::size_t(y + top) * grown.width + left]);
+  image = std::move(grown);
+}
+
 struct Picture::Impl {
   int width = 0, height = 0;
   bool loaded = false;
@@ -183,6 +212,11 @@ void Picture::PutText(int x, int y, const std::string& utf8) {
 int Picture::TextWidth(const std::string& utf8) {
   const Impl& d = *impl_;
   return Texts().Get(d.fontSize, d.bold, d.italic, utf8).width;
+}
+
+Rect Picture::TextInk(const std::string& utf8) {
+  const Impl& d = *impl_;
+  return InkBounds(Texts().Get(d.fontSize, d.bold, d.italic, utf8));
 }
 
 void Picture::Rectangle(int left, int top, int right, int bottom) {

@@ -41,6 +41,15 @@ struct TextImage {
   std::vector<std::uint8_t> coverage;
 };
 
+// The smallest rectangle of `image` that holds every pixel of coverage above
+// zero; empty (all zero) when there is none.
+Rect InkBounds(const TextImage& image);
+// Adds blank columns and rows where the ink of `image` reaches an edge, so
+// that a blank line of pixels surrounds every stroke. The cell grows to the
+// right and bottom only, so the text keeps its place; a stroke on the left or
+// top edge shifts it by a pixel.
+void KeepInkOffTheEdges(TextImage& image);
+
 class PictureCodec {
  public:
   virtual ~PictureCodec() = default;
@@ -91,6 +100,9 @@ class Picture {
   void PutText(int x, int y, const std::string& utf8);
   // The width of the cell PutText would fill with `utf8` in the current font.
   int TextWidth(const std::string& utf8);
+  // The part of that cell the glyphs cover, relative to its top-left corner;
+  // empty (all zero) when nothing is inked.
+  Rect TextInk(const std::string& utf8);
   // Filled with the brush, outlined 1 pixel wide with the pen; right and
   // bottom exclusive.
   void Rectangle(int left, int top, int right, int bottom);

@@ -57,6 +57,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE void kesto_web_close() {
   if (running && !running->Main().Closed()) platform::sdl::PushCloseRequest(*running);
 }
 
+// The page's mute button: the M key, through the same event.
+extern "C" EMSCRIPTEN_KEEPALIVE void kesto_web_mute() {
+  if (running && !running->Main().Closed()) platform::sdl::PushKeyPress(*running, platform::Key::M);
+}
+
 int main() {
   platform::web::PrepareFolder(kFolder);
   // Keys go to the game only while its canvas has the focus, so the page's

@@ -212,6 +212,8 @@ std::unique_ptr<MidiPlayer> HeadlessHost::CreateMidiPlayer() {
 
 std::string HeadlessHost::ProgramFolder() { return impl_->folder; }
 
+void HeadlessHost::ApplyMuted(bool muted) { Trace(muted ? "{\"muted\":true}" : "{\"muted\":false}"); }
+
 void HeadlessHost::Trace(const std::string& jsonLine) {
   if (impl_->sink) {
     impl_->sink(jsonLine);

@@ -58,6 +58,8 @@ class HeadlessHost : public Host {
   std::unique_ptr<MidiPlayer> CreateMidiPlayer() override;
   std::string ProgramFolder() override;
   void Trace(const std::string& jsonLine) override;
+  // Traces {"muted":true} or {"muted":false}.
+  void ApplyMuted(bool muted) override;
 
   // Virtual time.
   std::uint64_t NowMicros() const;

@@ -130,6 +130,7 @@ class SdlHost final : public Host {
   WaveOut& WaveOutDevice() override;
   std::unique_ptr<MidiPlayer> CreateMidiPlayer() override { return CreateSdlMidiPlayer(*this); }
   std::string ProgramFolder() override { return folder_; }
+  void ApplyMuted(bool muted) override { SetSoundMuted(muted); }
 
   void AddTimer(SdlTimer* timer) { timers_.push_back(timer); }
   void RemoveTimer(SdlTimer* timer);
@@ -396,6 +397,7 @@ void SdlHost::DispatchKey(const SDL_KeyboardEvent& key) {
     case SDLK_RIGHT: pressed = Key::Right; break;
     case SDLK_a: pressed = Key::A; break;
     case SDLK_d: pressed = Key::D; break;
+    case SDLK_m: pressed = Key::M; break;
     default: return;
   }
   if (BoxOpen()) {
@@ -441,6 +443,7 @@ void PushKeyPress(Host& host, Key key) {
     case Key::Right: event.key.keysym.sym = SDLK_RIGHT; break;
     case Key::A: event.key.keysym.sym = SDLK_a; break;
     case Key::D: event.key.keysym.sym = SDLK_d; break;
+    case Key::M: event.key.keysym.sym = SDLK_m; break;
   }
   event.key.keysym.scancode = SDL_GetScancodeFromKey(event.key.keysym.sym);
   Push(event);

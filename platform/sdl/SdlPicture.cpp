@@ -59,6 +59,7 @@ class SdlTextRasterizer final : public TextRasterizer {
     for (int y = 0; y < image.height; ++y)
       std::memcpy(&image.coverage[std::size_t(y) * image.width], rows + y * surface->pitch, image.width);
     SDL_FreeSurface(surface);
+    KeepInkOffTheEdges(image);
     return image;
   }
 

@@ -3,11 +3,23 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
 
 namespace platform::sdl {
+
+namespace {
+std::atomic<bool>& Muted() {
+  static std::atomic<bool> muted{false};
+  return muted;
+}
+}  // namespace
+
+void SetSoundMuted(bool muted) { Muted().store(muted); }
+bool SoundMuted() { return Muted().load(); }
+
 namespace {
 
 // The device buffer: about 12 ms of the session's rate, 128 to 512 frames,
@@ -150,6 +162,8 @@ struct SdlWaveOut::Impl {
       FinishPlayed();
     }
     if (mixSource) mixSource(mix.data(), frames);
+    // Muted, everything goes on being mixed and played, unheard.
+    if (Muted().load(std::memory_order_relaxed)) std::fill(mix.begin(), mix.begin() + frames * kMixChannels, 0);
     if (!toDevice) {
       std::memcpy(out, mix.data(), std::size_t(mixBytes));
       if (len > mixBytes) std::memset(out + mixBytes, obtained.silence, std::size_t(len - mixBytes));

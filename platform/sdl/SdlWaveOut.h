@@ -69,4 +69,9 @@ class SdlWaveOut final : public WaveOut {
 
 std::unique_ptr<WaveOut> CreateSdlWaveOut(MixerHost& host);
 
+// Every SdlWaveOut of the process sends silence while muted: the effects and
+// the music mixed in beside them at once. Safe from any thread.
+void SetSoundMuted(bool muted);
+bool SoundMuted();
+
 }  // namespace platform::sdl

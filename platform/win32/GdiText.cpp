@@ -39,15 +39,19 @@ class Rasteriser {
     const std::wstring text = Widen(utf8);
     SIZE extent{};
     GetTextExtentPoint32W(dc_, text.c_str(), int(text.size()), &extent);
-    // An italic face leans past its advance: the overhang belongs to the cell.
-    out.width = std::max<int>(extent.cx + (italic ? metrics.tmOverhang : 0), 0);
-    out.height = std::max<int>(extent.cy, metrics.tmHeight);
-    if (out.width == 0 || out.height == 0) return out;
+    const int advance = std::max<int>(extent.cx, 0);
+    const int height = std::max<int>(extent.cy, metrics.tmHeight);
+    if (advance == 0 || height == 0) return out;
+    // An italic face leans past its advance and a glyph may reach left of
+    // its origin (tmOverhang is 0 for TrueType faces): the text is drawn with
+    // room on both sides and the cell takes in every stroke it drew.
+    const int room = height;
+    const int drawnWidth = advance + 2 * room;
 
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = out.width;
-    info.bmiHeader.biHeight = -out.height;
+    info.bmiHeader.biWidth = drawnWidth;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -55,18 +59,33 @@ class Rasteriser {
     HBITMAP bitmap = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap) throw IoError("Cannot render text: " + SystemMessage(GetLastError()));
     HGDIOBJ old = SelectObject(dc_, bitmap);
-    std::memset(bits, 0, std::size_t(out.width) * out.height * 4);
+    std::memset(bits, 0, std::size_t(drawnWidth) * height * 4);
     SetBkMode(dc_, TRANSPARENT);
     SetTextColor(dc_, RGB(255, 255, 255));
     SetTextAlign(dc_, TA_TOP | TA_LEFT);
-    ExtTextOutW(dc_, 0, 0, 0, nullptr, text.c_str(), UINT(text.size()), nullptr);
+    ExtTextOutW(dc_, room, 0, 0, nullptr, text.c_str(), UINT(text.size()), nullptr);
     GdiFlush();
-    out.coverage.resize(std::size_t(out.width) * out.height);
+    TextImage drawn;
+    drawn.width = drawnWidth;
+    drawn.height = height;
+    drawn.coverage.resize(std::size_t(drawnWidth) * height);
     const auto* pixels = static_cast<const std::uint32_t*>(bits);
     // White on black: the green channel is the coverage.
-    for (std::size_t i = 0; i < out.coverage.size(); ++i) out.coverage[i] = std::uint8_t(pixels[i] >> 8);
+    for (std::size_t i = 0; i < drawn.coverage.size(); ++i) drawn.coverage[i] = std::uint8_t(pixels[i] >> 8);
     SelectObject(dc_, old);
     DeleteObject(bitmap);
+
+    // The cell: the advance, widened to the ink with a blank column beyond.
+    const Rect ink = InkBounds(drawn);
+    const int left = ink.right > 0 ? std::min(room, std::max(ink.left - 1, 0)) : room;
+    const int right = ink.right > 0 ? std::max(room + advance, std::min(ink.right + 1, drawnWidth)) : room + advance;
+    out.width = right - left;
+    out.height = height;
+    out.coverage.resize(std::size_t(out.width) * height);
+    for (int y = 0; y < height; ++y)
+      std::memcpy(&out.coverage[std::size_t(y) * out.width], &drawn.coverage[std::size_t(y) * drawnWidth + left],
+                  std::size_t(out.width));
+    KeepInkOffTheEdges(out);
     return out;
   }
 

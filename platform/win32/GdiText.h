@@ -1,7 +1,8 @@
 // Text rasterised by GDI with IPA P Gothic, the face shipped beside the
 // program in fonts\ipagp.ttf (added for this process only). A text becomes
 // one coverage byte per pixel of its cell, the cell being the text's advance
-// wide and the font's height high, at 96 pixels per inch.
+// (widened to every stroke an italic or overhanging glyph draws) wide and the
+// font's height high, at 96 pixels per inch.
 #pragma once
 
 #include <string>

@@ -264,6 +264,18 @@ class Win32Host final : public Host {
   std::unique_ptr<MidiPlayer> CreateMidiPlayer() override { return CreateMciMidiPlayer(); }
   void StopSimpleSound() override { PlaySoundW(nullptr, nullptr, 0); }
   std::string ProgramFolder() override { return folder_; }
+  // The effects through our blocks; the music at the MIDI device the
+  // sequencer plays on, its own volume given back on unmuting.
+  void ApplyMuted(bool muted) override {
+    SetWaveOutMuted(muted);
+    const HMIDIOUT midi = reinterpret_cast<HMIDIOUT>(UINT_PTR(0));
+    if (muted) {
+      if (midiOutGetVolume(midi, &midiVolume_) != MMSYSERR_NOERROR) midiVolume_ = 0xFFFFFFFF;
+      midiOutSetVolume(midi, 0);
+    } else {
+      midiOutSetVolume(midi, midiVolume_);
+    }
+  }
 
   void StartTimer(UINT_PTR id, std::uint32_t interval) {
     SetTimer(main_->Handle(), id, interval, nullptr);  // the system raises it to its minimum
@@ -288,6 +300,7 @@ class Win32Host final : public Host {
   // may hold up the system's shutdown, so boxes count as confirmed at once.
   bool endingSession_ = false;
   std::unique_ptr<WaveOut> waveOut_;
+  DWORD midiVolume_ = 0xFFFFFFFF;
   // The procedures of the classes registered through us, by class name.
   std::map<std::wstring, WindowProc> procs_;
 };
@@ -519,6 +532,7 @@ LRESULT Win32Host::MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
         case VK_RIGHT: key = Key::Right; break;
         case 'A': key = Key::A; break;
         case 'D': key = Key::D; break;
+        case 'M': key = Key::M; break;
         case VK_F11:
           main_->ToggleFullScreen();
           return 0;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <atomic>
 #include <cstring>
 #include <map>
 
@@ -19,8 +20,11 @@ static_assert(mm::kStillPlaying == WAVERR_STILLPLAYING && mm::kUnprepared == WAV
 
 // One open device: where its notices go and the system's header of each of
 // our prepared blocks.
+std::atomic<bool> muted{false};
+
 struct Device {
   MixerHost* host = nullptr;
+  std::uint8_t silence = 0;  // 0x80 for 8-bit samples
   WindowHandle window = 0;
   HWAVEOUT wave = nullptr;
   std::map<WaveHeader*, std::unique_ptr<WAVEHDR>> headers;
@@ -93,6 +97,7 @@ class Win32WaveOut final : public WaveOut {
     device->host = &host_;
     device->window = callbackWindow;
     WAVEFORMATEX wfx = Format(format);
+    device->silence = wfx.wBitsPerSample == 8 ? 0x80 : 0;
     const MMRESULT result = waveOutOpen(&device->wave, DeviceId(deviceId), &wfx, reinterpret_cast<DWORD_PTR>(&Notice),
                                         reinterpret_cast<DWORD_PTR>(device.get()), CALLBACK_FUNCTION);
     if (result != MMSYSERR_NOERROR) return result;
@@ -140,6 +145,7 @@ class Win32WaveOut final : public WaveOut {
     const auto found = device->headers.find(header);
     if (found == device->headers.end()) return mm::kUnprepared;
     WAVEHDR& system = *found->second;
+    if (muted.load()) std::memset(header->data, device->silence, header->bufferLength);
     system.lpData = reinterpret_cast<LPSTR>(header->data);
     system.dwBufferLength = header->bufferLength;
     system.dwLoops = header->loops;
@@ -197,5 +203,7 @@ class Win32WaveOut final : public WaveOut {
 }  // namespace
 
 std::unique_ptr<WaveOut> CreateWin32WaveOut(MixerHost& host) { return std::make_unique<Win32WaveOut>(host); }
+
+void SetWaveOutMuted(bool mute) { muted.store(mute); }
 
 }  // namespace platform::win32

@@ -14,4 +14,7 @@ namespace platform::win32 {
 
 std::unique_ptr<WaveOut> CreateWin32WaveOut(MixerHost& host);
 
+// While muted, every block written to a device of the process is silence.
+void SetWaveOutMuted(bool muted);
+
 }  // namespace platform::win32

@@ -257,6 +257,32 @@ TEST_F(FormTest, KeysAnswerLikeAPressOnTheirHalf) {
   }
 }
 
+// M mutes and unmutes the effects and the music at once, on the title, in a
+// game and at game over, and changes nothing of the game.
+TEST_F(FormTest, MTogglesMuteAndNothingElse) {
+  Start(9);
+  const auto press = [&] {
+    const std::string before = Judged(State());
+    host_->KeyPress(platform::Key::M);
+    EXPECT_EQ(Judged(State()), before);
+    return Trace();
+  };
+  Trace();
+  EXPECT_FALSE(host_->Muted());
+  EXPECT_EQ(press(), (std::vector<std::string>{"{\"muted\":true}"}));
+  EXPECT_TRUE(host_->Muted());
+  Click(0, 0);
+  while (State().phase < 5) Ticks(1);
+  Trace();
+  EXPECT_EQ(press(), (std::vector<std::string>{"{\"muted\":false}"}));
+  EXPECT_FALSE(host_->Muted());
+  EXPECT_EQ(State().chosenSide, Side::None);
+  RunOut();
+  Trace();
+  EXPECT_EQ(press(), (std::vector<std::string>{"{\"muted\":true}"}));
+  EXPECT_FALSE(host_->Main().Closed());
+}
+
 TEST_F(FormTest, AnyPressStartsAGame) {
   for (MouseButton button : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
     SetUp();

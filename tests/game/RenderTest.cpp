@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <set>
 
@@ -178,6 +179,112 @@ TEST(Render, ChosenTextEndsInsideThePicture) {
   }
 }
 
+// The longest expressions a game can show: 50 s of 20 ms ticks, at least 13
+// ticks a level, is level 192 at most, where a difference is up to
+// 2 x 192 + 1 minus up to 191. Every style, every side chosen or not: both
+// cells stay inside the picture after the trembling zoom and apart.
+TEST(Render, LongestExpressionsStayWholeAndApart) {
+  const struct {
+    std::int32_t level, leftFirst, leftSecond, rightFirst, rightSecond;
+  } questions[] = {{192, 385, 191, 388, 188}, {60, 141, 58, 116, 76}, {11, 11, 10, 10, 11}, {5, 19, 0, 18, 0}};
+  const struct {
+    Side side;
+    std::int32_t phase;
+  } answers[] = {{Side::None, 16}, {Side::Left, 101}, {Side::Left, 203}, {Side::Right, 101}, {Side::Right, 203}};
+  for (const auto& q : questions) {
+    for (const auto& a : answers) {
+      for (std::uint32_t seed = 0; seed < 6; ++seed) {
+        SCOPED_TRACE(testing::Message() << "level " << q.level << " side " << int(a.side) << " phase " << a.phase
+                                        << " seed " << seed);
+        GameState s;
+        s.phase = a.phase;
+        s.chosenSide = a.side;
+        s.level = q.level;
+        s.frameCount = int(seed);
+        s.leftFirst = q.leftFirst;
+        s.leftSecond = q.leftSecond;
+        s.rightFirst = q.rightFirst;
+        s.rightSecond = q.rightSecond;
+        Picture bak(400, 300), cg(400, 300);
+        Fill(bak, kBackground);
+        Random random;
+        random.Seed(seed);
+        Renderer renderer;
+        renderer.PlayFrame(s, random, bak, cg);
+        // KESTO_SHOTS=folder keeps the first frame of each case to look at.
+        if (const char* shots = std::getenv("KESTO_SHOTS"); shots && seed == 0)
+          cg.SavePng(std::string(shots) + "/level" + std::to_string(q.level) + "-side" + std::to_string(int(a.side)) +
+                     "-" + std::to_string(a.phase) + ".png");
+        for (int y = 60; y < 300; ++y) {
+          ASSERT_EQ(cg.PixelAt(0, y), kBackground) << "row " << y;
+          ASSERT_EQ(cg.PixelAt(399, y), kBackground) << "row " << y;
+        }
+        // Row 158 crosses both cells at any size: two runs of text, apart.
+        int runs = 0;
+        for (int x = 1; x < 400; ++x)
+          if (cg.PixelAt(x, 158) != kBackground && cg.PixelAt(x - 1, 158) == kBackground) ++runs;
+        EXPECT_EQ(runs, 2);
+      }
+    }
+  }
+}
+
+// "Lv⇒N" stands at (302,0) and the GOOD box at y = 15 covers what reaches
+// below: every pixel of its glyphs shows above the box.
+TEST(Render, LevelTextEndsAboveTheGoodBox) {
+  for (std::int32_t level : {0, 6, 54, 192}) {
+    SCOPED_TRACE(level);
+    GameState s;
+    s.phase = 16;
+    s.level = level;
+    s.timeLeft = 50;
+    s.saved.goodCount = 999;
+    Picture bak(400, 300), cg(400, 300);
+    Fill(bak, kBackground);
+    Random random;
+    Renderer renderer;
+    renderer.PlayFrame(s, random, bak, cg);
+    auto inked = [](const Picture& p, int left, int top, int right, int bottom) {
+      int n = 0;
+      for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) n += p.PixelAt(x, y) != colours::rose && p.PixelAt(x, y) != kBackground;
+      return n;
+    };
+    Picture alone(200, 60);
+    alone.SetBrush(colours::rose);
+    alone.SetPen(colours::rose);
+    alone.Rectangle(0, 0, 200, 60);
+    alone.SetFont(colours::lightYellow, 14, true, true);
+    const std::string text = "Lv⇒" + std::to_string(level / 6 + 1);
+    alone.PutText(20, 20, text);
+    ASSERT_GT(inked(alone, 0, 0, 200, 60), 0);
+    EXPECT_EQ(inked(cg, 302, 0, 400, 15), inked(alone, 0, 0, 200, 60));
+    // Both status texts end inside the picture (moved left if need be).
+    for (int y = 0; y < 40; ++y) EXPECT_EQ(cg.PixelAt(399, y), kBackground) << "row " << y;
+  }
+}
+
+// The backend's cells hold every stroke: no ink on a cell's edge, italic
+// overhang included.
+TEST(Render, TextInkStaysInsideItsCell) {
+  const struct {
+    int size;
+    const char* text;
+  } cases[] = {{30, "4+0"},    {40, "4+0"},    {30, "388-188"}, {40, "385-191"}, {48, "19"},
+               {60, "17"},     {16, "50秒"},   {14, "Lv⇒2"},    {14, "GOOD⇒48"}, {28, "正解数"},
+               {28, "⇒50"},    {16, "(hi:12)"}, {20, "HI-SCORE!!"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.text << " at " << c.size);
+    const platform::TextImage image = platform::BackendTextRasterizer().Rasterize(c.size, true, true, c.text);
+    const platform::Rect ink = platform::InkBounds(image);
+    ASSERT_GT(ink.right, 0);
+    EXPECT_GE(ink.left, 1);
+    EXPECT_GE(ink.top, 1);
+    EXPECT_LE(ink.right, image.width - 1);
+    EXPECT_LE(ink.bottom, image.height - 1);
+  }
+}
+
 TEST(Render, PlayFrameStatusTexts) {
   GameState s;
   s.phase = 16;
@@ -211,6 +318,8 @@ TEST(Render, GameOverFrame) {
     SCOPED_TRACE(testing::Message() << c.newBest << " " << c.frameCount);
     GameState s;
     s.frameCount = c.frameCount;
+    s.saved.goodCount = 999;
+    s.saved.hiScore = 999;
     Picture ending(400, 300), bak(400, 300), cg(400, 300);
     Fill(ending, kBackground);
     Random random;
@@ -223,6 +332,8 @@ TEST(Render, GameOverFrame) {
     const Span orchid = RowsWith(cg, colours::orchid, 230, 400, 235, 300);
     EXPECT_EQ(hot.Found(), c.banner == colours::hotPink);
     EXPECT_EQ(orchid.Found(), c.banner == colours::orchid);
+    // The longest scores stay whole, trembling included.
+    for (int y = 0; y < 300; ++y) ASSERT_EQ(cg.PixelAt(399, y), kBackground) << "row " << y;
   }
 }
 

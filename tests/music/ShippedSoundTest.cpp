@@ -5,9 +5,10 @@
 //    the game cues again at once at several moments, so the mixer's lead
 //    (every block mixed ahead) plus the effect before must stay within
 //    100 ms.
-//  - In balance: title and play music within 3 dB RMS of each other, every
-//    effect at most 6 dB above the music (and not lost under it), and no
-//    moment of the game where the peaks of what sounds together clip.
+//  - In balance: title and play music within 3 dB RMS of each other and no
+//    moment of the game where the peaks of what sounds together clip. How
+//    far the answer sounds stand out of the music in whole games is
+//    bench/sound/prominence.py's (run by the test shipped_sound_prominence).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -117,16 +118,20 @@ class ShippedMusic : public testing::Test {
 std::map<std::string, Level> ShippedMusic::music_;
 
 // Cues that the game can follow on channel 0 at once (1.wav by start.wav at
-// the start click, time.wav by an answer, an answer by time.wav, lv.wav by
-// time.wav, gya1.wav by katan.wav 20 ms later): the next one sounds when
-// this one ends, at most the lead plus its length after its own cue.
+// the start click, time.wav by an answer, an answer by time.wav, gya1.wav by
+// katan.wav 20 ms later): the next one sounds when this one ends, at most
+// the lead plus its length after its own cue. The fanfare is heard whole: it
+// is over before the next answer can come (the 11 level-up ticks and 5 of
+// the next question), which then sounds within 100 ms.
 TEST(ShippedEffects, EffectsThatCanBeFollowedAtOnceLeaveTheNextWithin100Ms) {
   const Shipped& s = ShippedEffects();
   EXPECT_LE(s.leadSeconds, 0.040) << "blocks mixed ahead";
-  for (const char* name : {"1.wav", "time.wav", "good.wav", "gya1.wav", "lv.wav"}) {
+  for (const char* name : {"1.wav", "time.wav", "good.wav", "gya1.wav"}) {
     SCOPED_TRACE(name);
     EXPECT_LE(s.leadSeconds + s.effects.at(name).seconds, 0.100);
   }
+  EXPECT_GE(s.effects.at("lv.wav").seconds, 0.300);
+  EXPECT_LE(s.leadSeconds + s.effects.at("lv.wav").seconds, 16 * 0.020 + 0.100);
   // start.wav (behind 1.wav) is over before a fast player's first answer:
   // the second expression shows 9 ticks after the click, the answer comes
   // 0.2 s later, and it may sound up to 100 ms late.
@@ -139,17 +144,6 @@ TEST_F(ShippedMusic, TitleAndPlayMusicAreWithin3DbOfEachOther) {
   for (const auto& [name, level] : music_)
     std::printf("music %-12s RMS %.1f dBFS, peak %.1f dBFS\n", name.c_str(), level.RmsDb(), 20 * std::log10(level.peak));
   EXPECT_LE(std::abs(title - play), 3.0);
-}
-
-TEST_F(ShippedMusic, EveryEffectIsAtMost6DbAboveTheMusicAndNotLostUnderIt) {
-  const double quieter = std::min(music_.at("kuvol.mid").RmsDb(), music_.at("T_ssix05.mid").RmsDb());
-  const double louder = std::max(music_.at("kuvol.mid").RmsDb(), music_.at("T_ssix05.mid").RmsDb());
-  for (const auto& [name, effect] : ShippedEffects().effects) {
-    std::printf("effect RMS %-10s %.1f dBFS, peak %.1f dBFS\n", name.c_str(), effect.level.RmsDb(),
-                20 * std::log10(effect.level.peak));
-    EXPECT_LE(effect.level.RmsDb(), quieter + 6.0) << name;
-    EXPECT_GE(effect.level.RmsDb(), louder - 12.0) << name;
-  }
 }
 
 // What sounds together at each moment of the game: the piece that plays and

@@ -15,6 +15,7 @@
 #include "platform/Picture.h"
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlProbe.h"
+#include "platform/sdl/SdlWaveOut.h"
 
 namespace platform::sdl {
 namespace {
@@ -259,7 +260,15 @@ TEST_F(SdlHostTest, RefusedCloseKeepsTheLoopRunningUntilAnAcceptedOne) {
 }
 
 // The window shows the picture 1:1 with the form's grey beyond it; presses
-// count only on the picture, Space and Enter reach onKey.
+// count only on the picture, Space, Enter and M reach onKey.
+// Muting silences every SDL wave-out of the process, music included.
+TEST_F(SdlHostTest, MuteReachesTheSoundCard) {
+  host->SetMuted(true);
+  EXPECT_TRUE(SoundMuted());
+  host->SetMuted(false);
+  EXPECT_FALSE(SoundMuted());
+}
+
 TEST_F(SdlHostTest, MainWindowShowsThePictureAndDeliversInput) {
   Picture picture(400, 300);
   picture.SetPen(Color{255, 234, 255});
@@ -295,6 +304,7 @@ TEST_F(SdlHostTest, MainWindowShowsThePictureAndDeliversInput) {
         PushMouseDown(*host, 10, 300, MouseButton::Left);
         PushKeyPress(*host, Key::Space);
         PushKeyPress(*host, Key::Enter);
+        PushKeyPress(*host, Key::M);
         break;
       case 2:
         // Drawing after an event shows without being asked for.
@@ -331,7 +341,7 @@ TEST_F(SdlHostTest, MainWindowShowsThePictureAndDeliversInput) {
   EXPECT_EQ(presses[1].y, 299);
   EXPECT_EQ(presses[1].button, MouseButton::Right);
   EXPECT_EQ(presses[2].button, MouseButton::Middle);
-  EXPECT_EQ(keys, (std::vector<Key>{Key::Space, Key::Enter}));
+  EXPECT_EQ(keys, (std::vector<Key>{Key::Space, Key::Enter, Key::M}));
 }
 
 }  // namespace
