@@ -55,12 +55,18 @@ HANDLE CreateUniqueFile(const std::wstring& target, std::wstring& name) {
 
 // MoveFileExW over the record. Another copy of the game renaming over it at
 // the same instant can hold it for a moment (access denied, sharing
-// violation): those are retried a few times before they count.
+// violation): those are retried a few times before they count. A folder in
+// the record's place is refused at once.
 bool MoveOver(const std::wstring& temp, const std::wstring& target) {
   for (int attempt = 0;; ++attempt) {
     if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     const DWORD error = GetLastError();
-    if (attempt == 50 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) return false;
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (attempt == 50 || folder || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) {
+      SetLastError(error);
+      return false;
+    }
     Sleep(10);
   }
 }
