@@ -154,6 +154,20 @@ def script_seeds():
     }
 
 
+def rounds_seeds():
+    head = struct.pack('<Ii', 7, 12)
+    tick = lambda n: bytes([4 * (n - 1)])  # 1 to 64 ticks
+    press = lambda x, y: bytes([1, x // 2, y // 2])
+    answers = b''.join(tick(30) + press(100 if i % 3 else 300, 150) for i in range(30))
+    return {
+        'start_and_answer': head + press(200, 150) + tick(20) + press(100, 150) + tick(20) + press(300, 150),
+        'many_answers': head + press(10, 10) + answers,
+        'whole_game_then_places': head + press(1, 1) + tick(64) * 45 + b''.join(
+            press(x, y) for x in range(0, 400, 50) for y in range(0, 300, 60)),
+        'best_negative': struct.pack('<Ii', 1, -5) + press(5, 5) + tick(64) * 45,
+    }
+
+
 def write(folder, seeds):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
@@ -169,6 +183,7 @@ def main(root):
     write(os.path.join(root, 'script_lines'), script_seeds())
     write(os.path.join(root, 'script_commands'), script_seeds())
     write(os.path.join(root, 'headless_game'), script_seeds())
+    write(os.path.join(root, 'game_rounds'), rounds_seeds())
     write(os.path.join(root, 'bmp_decoder'), bmp_seeds())
 
 
