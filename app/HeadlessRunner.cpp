@@ -138,41 +138,53 @@ struct Run {
   platform::headless::VirtualWaveOut& device;
 };
 
-void Tick(Run& run, const std::vector<std::string>& words) {
-  const std::int64_t ticks = words.size() == 2 ? WholeNumber(words[1], 0, 100'000'000, "tick count") : 1;
-  run.host.AdvanceMs(std::uint64_t(ticks) * 20);
+// Each command's arguments as values, checked; a bad one throws ScriptError.
+std::int64_t TickCount(const std::vector<std::string>& words) {
+  return words.size() == 2 ? WholeNumber(words[1], 0, 100'000'000, "tick count") : 1;
 }
 
-void Click(Run& run, const std::vector<std::string>& words) {
-  const int x = int(WholeNumber(words[1], 0, game::kPictureWidth - 1, "X"));
-  const int y = int(WholeNumber(words[2], 0, game::kPictureHeight - 1, "Y"));
-  platform::MouseButton button = platform::MouseButton::Left;
+struct Press {
+  int x, y;
+  platform::MouseButton button;
+};
+
+Press ClickArguments(const std::vector<std::string>& words) {
+  Press press{int(WholeNumber(words[1], 0, game::kPictureWidth - 1, "X")),
+              int(WholeNumber(words[2], 0, game::kPictureHeight - 1, "Y")), platform::MouseButton::Left};
   if (words.size() == 4) {
     if (words[3] == "right") {
-      button = platform::MouseButton::Right;
+      press.button = platform::MouseButton::Right;
     } else if (words[3] == "middle") {
-      button = platform::MouseButton::Middle;
+      press.button = platform::MouseButton::Middle;
     } else if (words[3] != "left") {
       throw ScriptError("bad button '" + words[3] + "' (expected left, right or middle)");
     }
   }
-  run.host.Press(x, y, button);
+  return press;
 }
 
-void KeyCommand(Run& run, const std::vector<std::string>& words) {
+platform::Key KeyArgument(const std::vector<std::string>& words) {
   using platform::Key;
   static constexpr std::pair<std::string_view, Key> kKeys[] = {
       {"space", Key::Space}, {"enter", Key::Enter}, {"left", Key::Left},
       {"right", Key::Right}, {"a", Key::A},         {"d", Key::D}, {"m", Key::M},
   };
   for (const auto& [name, key] : kKeys) {
-    if (words[1] == name) {
-      run.host.KeyPress(key);
-      return;
-    }
+    if (words[1] == name) return key;
   }
   throw ScriptError("bad key '" + words[1] + "' (expected space, enter, left, right, a, d or m)");
 }
+
+void Tick(Run& run, const std::vector<std::string>& words) {
+  run.host.AdvanceMs(std::uint64_t(TickCount(words)) * 20);
+}
+
+void Click(Run& run, const std::vector<std::string>& words) {
+  const Press press = ClickArguments(words);
+  run.host.Press(press.x, press.y, press.button);
+}
+
+void KeyCommand(Run& run, const std::vector<std::string>& words) { run.host.KeyPress(KeyArgument(words)); }
 
 void Close(Run& run, const std::vector<std::string>&) {
   run.host.Main().Close();
@@ -195,21 +207,33 @@ struct Command {
   std::string_view name;
   std::size_t leastArguments, mostArguments;
   void (*run)(Run&, const std::vector<std::string>& words);
+  // Checks the arguments' values without running; none for commands whose
+  // arguments are taken as they are.
+  void (*check)(const std::vector<std::string>& words);
 };
 
 constexpr Command kCommands[] = {
-    {"tick", 0, 1, Tick},   {"click", 2, 3, Click}, {"key", 1, 1, KeyCommand},
-    {"close", 0, 0, Close}, {"state", 0, 0, State}, {"shot", 1, 1, ShotCommand},
-    {"device", 1, 1, DeviceCommand},
+    {"tick", 0, 1, Tick, [](const std::vector<std::string>& w) { TickCount(w); }},
+    {"click", 2, 3, Click, [](const std::vector<std::string>& w) { ClickArguments(w); }},
+    {"key", 1, 1, KeyCommand, [](const std::vector<std::string>& w) { KeyArgument(w); }},
+    {"close", 0, 0, Close, nullptr},
+    {"state", 0, 0, State, nullptr},
+    {"shot", 1, 1, ShotCommand, nullptr},
+    {"device", 1, 1, DeviceCommand, [](const std::vector<std::string>& w) { CheckDeviceState(w[1]); }},
 };
 
-// Runs one command; true when the window has closed.
-bool Execute(const std::vector<std::string>& words, Run& run) {
+// The command of a line, its argument count checked.
+const Command& Find(const std::vector<std::string>& words) {
   const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
                                     [&](const Command& c) { return c.name == words[0]; });
   if (command == std::end(kCommands)) throw ScriptError("unknown command '" + words[0] + "'");
   ExpectArguments(words, command->leastArguments, command->mostArguments);
-  command->run(run, words);
+  return *command;
+}
+
+// Runs one command; true when the window has closed.
+bool Execute(const std::vector<std::string>& words, Run& run) {
+  Find(words).run(run, words);
   return run.host.Main().Closed();
 }
 
@@ -222,6 +246,12 @@ std::int64_t WholeNumber(const std::string& text, std::int64_t low, std::int64_t
                       std::to_string(high) + ")");
   }
   return *value;
+}
+
+void CheckScriptLine(const std::vector<std::string>& words) {
+  if (words.empty()) throw ScriptError("empty line");
+  const Command& command = Find(words);
+  if (command.check) command.check(words);
 }
 
 int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {

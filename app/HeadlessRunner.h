@@ -34,6 +34,12 @@ namespace app {
 // std::invalid_argument "bad WHAT 'TEXT' (expected LOW to HIGH)".
 std::int64_t WholeNumber(const std::string& text, std::int64_t low, std::int64_t high, const char* what);
 
+// Checks one script line's words (platform::ScriptLines) as the runner does
+// before it runs them: the command, its number of arguments and each
+// argument's value. Throws std::invalid_argument with the text the runner
+// reports for the line.
+void CheckScriptLine(const std::vector<std::string>& words);
+
 int RunHeadless(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace app

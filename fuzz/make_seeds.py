@@ -1,12 +1,18 @@
 #!/usr/bin/env python3
-"""Writes the fuzz targets' seed corpora into corpus/<target>/ beside this
+"""Writes the fuzz targets' hand-made seeds into seeds/<target>/ beside this
 script (or into the folder given): small inputs of our own. The wave loader's
 seeds are WAVE images behind the selector byte that picks the session's
-format, among them the malformed shapes that break WAVE readers."""
+format, among them the malformed shapes that break WAVE readers; the BMP
+decoder's are the forms and crafted files of tests/bmp/make_cases.py. The
+corpora grown from them live in corpus/<target>/ (scripts/fuzz-corpus)."""
 import os
 import shutil
 import struct
 import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, '..', 'tests', 'bmp'))
+import make_cases  # noqa: E402
 
 # Selector bytes: bits 0-1 rate (0: 11, 1: 22, 2: 44 kHz), bit 2 stereo.
 DEFAULT, RATE22, RATE44, STEREO = 0, 1, 2, 4
@@ -130,14 +136,35 @@ def profile_seeds():
     }
 
 
+def bmp_seeds(max_len=8192):
+    seeds = {name: data for name, (data, _) in make_cases.forms().items()}
+    seeds.update({'hostile_' + name: data for name, data in make_cases.hostile().items() if len(data) <= max_len})
+    return seeds
+
+
 def script_seeds():
     return {
         'start_and_answer': b'state\nclick 10 10\ntick 60\nclick 100 150\ntick 20\nclick 300 150 right\nstate\n',
         'keys_and_close': b'key space\nkey enter\ntick 3\nclose\n',
-        'whole_game': b'click 1 1\n' + b'tick 100\nclick 120 140\n' * 26 + b'state\nclick 200 150\ntick 5\nclick 380 290\n',
+        'short_game': b'click 1 1\n' + b'tick 9\nclick 120 140\n' * 15 + b'state\nclick 200 150\ntick 5\nclick 380 290\n',
         'shot_and_bad_line': b'shot a.png\ntick 2 3\n',
         'comments_and_blanks': b'# a comment\n\n   \ntick\nclick 399 299 middle\n',
         'bad_values': b'click -1 5\n',
+        'odd_spacing': b'\t tick\v\f 2 \r\n#tick 9\n  # x\nclick\t1\r 2\r\n\ntick 00100000000\ntick +1\nkey A',
+    }
+
+
+def rounds_seeds():
+    head = struct.pack('<Ii', 7, 12)
+    tick = lambda n: bytes([4 * (n - 1)])  # 1 to 64 ticks
+    press = lambda x, y: bytes([1, x // 2, y // 2])
+    answers = b''.join(tick(30) + press(100 if i % 3 else 300, 150) for i in range(30))
+    return {
+        'start_and_answer': head + press(200, 150) + tick(20) + press(100, 150) + tick(20) + press(300, 150),
+        'many_answers': head + press(10, 10) + answers,
+        'whole_game_then_places': head + press(1, 1) + tick(64) * 45 + b''.join(
+            press(x, y) for x in range(0, 400, 50) for y in range(0, 300, 60)),
+        'best_negative': struct.pack('<Ii', 1, -5) + press(5, 5) + tick(64) * 45,
     }
 
 
@@ -153,8 +180,12 @@ def main(root):
     write(os.path.join(root, 'wave_loader'), wave_seeds())
     write(os.path.join(root, 'record_reader'), record_seeds())
     write(os.path.join(root, 'profile_reader'), profile_seeds())
-    write(os.path.join(root, 'headless_script'), script_seeds())
+    write(os.path.join(root, 'script_lines'), script_seeds())
+    write(os.path.join(root, 'script_commands'), script_seeds())
+    write(os.path.join(root, 'headless_game'), script_seeds())
+    write(os.path.join(root, 'game_rounds'), rounds_seeds())
+    write(os.path.join(root, 'bmp_decoder'), bmp_seeds())
 
 
 if __name__ == '__main__':
-    main(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), 'corpus'))
+    main(sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, 'seeds'))

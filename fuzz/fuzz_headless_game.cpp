@@ -1,9 +1,11 @@
-// libFuzzer target for the headless runner: the input is a script, run
-// in-process against a copy of the game's dat/ and cg/ made once per process.
-// Whatever the lines say, the runner must return 0 or 2 with no sanitizer
-// report. Scripts that would advance more than kMaxTicks are passed over so
-// that one input cannot run for minutes, and a shot always goes to one file
-// in the scratch folder.
+// libFuzzer target for a short game: the input is a headless script, run
+// in-process by the runner against a copy of the game's dat/ and cg/ made
+// once per process. Whatever the lines say, the runner must return 0 or 2
+// with no sanitizer report. The tokeniser and the command parser have fast
+// targets of their own (fuzz_script_lines, fuzz_script_commands); this one
+// pays for a whole game per input (its pictures, waves and record loaded),
+// so scripts that would advance more than kMaxTicks (4 s of play) are
+// passed over, and a shot always goes to one file in the scratch folder.
 #include <unistd.h>
 
 #include <charconv>
@@ -25,7 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::int64_t kMaxTicks = 3000;
+constexpr std::int64_t kMaxTicks = 200;
 
 struct Fixture {
   fs::path folder;
