@@ -180,6 +180,44 @@ TEST(GdiText, JapaneseTextHasInkInItsCell) {
   EXPECT_EQ(platform::BackendTextRasterizer().Rasterize(16, false, false, "49秒").coverage, plain.coverage);
 }
 
+// kesto.exe and wavemix.exe carry our icon in every size and the version
+// information Explorer shows.
+TEST(ProgramResources, IconInEverySizeAndVersionInformation) {
+  for (const wchar_t* name : {L"kesto.exe", L"wavemix.exe"}) {
+    SCOPED_TRACE(platform::win32::Narrow(name));
+    const std::wstring path = platform::win32::Widen(platform::ExecutableFolder()) + name;
+    HMODULE program = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(program, nullptr);
+    HRSRC group = FindResourceW(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+    ASSERT_NE(group, nullptr);
+    const auto* directory = static_cast<const std::uint8_t*>(LockResource(LoadResource(program, group)));
+    const int count = directory[4] | directory[5] << 8;
+    std::vector<int> sizes;
+    for (int i = 0; i < count; ++i) sizes.push_back(directory[6 + 14 * i] == 0 ? 256 : directory[6 + 14 * i]);
+    EXPECT_EQ(sizes, (std::vector<int>{48, 64, 128, 256}));
+    HICON icon = static_cast<HICON>(LoadImageW(program, MAKEINTRESOURCEW(1), IMAGE_ICON, 48, 48, 0));
+    EXPECT_NE(icon, nullptr);
+    if (icon) DestroyIcon(icon);
+    FreeLibrary(program);
+
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, DWORD(info.size()), info.data()));
+    auto value = [&](const wchar_t* key) {
+      wchar_t* text = nullptr;
+      UINT length = 0;
+      const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + key;
+      if (!VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<void**>(&text), &length)) return std::string();
+      return platform::win32::Narrow(std::wstring_view(text, wcsnlen(text, length)));
+    };
+    EXPECT_EQ(value(L"ProductName"), "kesto");
+    EXPECT_EQ(value(L"ProductVersion"), KESTO_VERSION);
+    EXPECT_EQ(value(L"FileVersion"), KESTO_VERSION);
+    EXPECT_NE(value(L"LegalCopyright").find("the kesto developers"), std::string::npos);
+  }
+}
+
 struct Received {
   platform::WindowHandle window = 0;
   std::uint32_t message = 0;
