@@ -25,11 +25,15 @@
 #include "platform/win32/MciMidiPlayer.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Win32WaveOut.h"
+#include "platform/win32/XInputPad.h"
 
 namespace platform::win32 {
 namespace {
 
 constexpr const wchar_t* kMainClass = L"KestoMainWindow";
+// The gamepad's poll, a WM_TIMER of its own beside the game's (numbered 1 up).
+constexpr UINT_PTR kPadTimer = 0x7AD0;
+constexpr UINT kPadPollMs = 20;
 // A sizeable frame; the picture keeps its aspect inside it, with bars.
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kMainExStyle = WS_EX_APPWINDOW;
@@ -301,6 +305,23 @@ class Win32Host final : public Host {
   bool endingSession_ = false;
   std::unique_ptr<WaveOut> waveOut_;
   DWORD midiVolume_ = 0xFFFFFFFF;
+
+ public:
+  // The gamepad, polled on its own timer: the d-pad or left stick as Left
+  // and Right, A as Key::PadSouth; nothing while a box has the window
+  // disabled, so a pad never confirms the close.
+  void SetPads(PadSource source) { pads_ = std::move(source); }
+  void PollPads() {
+    PadState state;
+    if (!pads_ || !pads_(state)) state = PadState{};
+    padPresses_.Update(state, [this](Key key) {
+      if (IsWindowEnabled(main_->Handle())) main_->KeyPress(key);
+    });
+  }
+
+ private:
+  PadSource pads_;
+  PadPresses padPresses_;
   // The procedures of the classes registered through us, by class name.
   std::map<std::wstring, WindowProc> procs_;
 };
@@ -359,6 +380,8 @@ Win32Host::Win32Host(std::string folder, int scale) : folder_(std::move(folder))
   }
   main_ = std::make_unique<Win32MainWindow>(window, scale);
   theHost = this;
+  pads_ = SystemPadSource();
+  SetTimer(window, kPadTimer, kPadPollMs, nullptr);
   // The finest timer resolution for the 20 ms ticks and the multimedia clock.
   timeBeginPeriod(1);
 }
@@ -506,6 +529,11 @@ LRESULT Win32Host::MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_ERASEBKGND:
       return 1;  // the paint covers the whole client area
     case WM_TIMER: {
+      if (wParam == kPadTimer) {
+        PollPads();
+        AfterEvent();
+        return 0;
+      }
       const auto found = timers_.find(wParam);
       if (found != timers_.end()) found->second->Fire();
       AfterEvent();
@@ -573,6 +601,8 @@ LRESULT Win32Host::MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 }  // namespace
+
+void SetPadSource(Host& host, PadSource source) { dynamic_cast<Win32Host&>(host).SetPads(std::move(source)); }
 
 std::unique_ptr<Host> CreateWin32Host(const std::string& programFolder, int scale) {
   return std::make_unique<Win32Host>(programFolder, scale);

@@ -44,7 +44,7 @@ target_link_libraries(kesto_win32_wave PUBLIC kesto_core winmm kesto_win32_platf
 
 # The native backend: the window, its message loop, timers and boxes, the
 # MCI sequencer, the console a window program was started from.
-add_library(kesto_win32 STATIC ${KESTO_WIN32_DIR}/Win32Host.cpp ${KESTO_WIN32_DIR}/MciMidiPlayer.cpp
+add_library(kesto_win32 STATIC ${KESTO_WIN32_DIR}/Win32Host.cpp ${KESTO_WIN32_DIR}/XInputPad.cpp ${KESTO_WIN32_DIR}/MciMidiPlayer.cpp
   ${KESTO_WIN32_DIR}/Console.cpp)
 target_link_libraries(kesto_win32 PUBLIC kesto_win32_wave comctl32)
 

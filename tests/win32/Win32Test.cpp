@@ -25,6 +25,7 @@
 #include "platform/win32/GdiText.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Win32Host.h"
+#include "platform/win32/XInputPad.h"
 
 namespace {
 
@@ -284,6 +285,42 @@ TEST(Win32Host, TimersFireThroughTheLoop) {
   Sleep(60);
   Pump();
   EXPECT_EQ(fired, stopped);
+}
+
+// The gamepad is polled on the host's timer: a fake source plays a pad's
+// states, and each push gives its key once; a disabled window (a box is
+// open) gets none; the system's XInput, or none, answers without failing.
+TEST(Win32Host, GamepadPollGivesSidesAndSouthOncePerPush) {
+  auto host = platform::win32::CreateWin32Host("C:\\game\\");
+  std::vector<platform::Key> keys;
+  host->Main().onKey = [&](platform::Key key) { keys.push_back(key); };
+  const std::vector<platform::PadState> states = {
+      {}, {false, false, true}, {false, false, true}, {}, {true, false, false}, {true, false, false},
+      {}, {false, true, false}, {false, true, true}, {}, {}};
+  std::size_t next = 0;
+  bool disabled = false;
+  platform::win32::SetPadSource(*host, [&](platform::PadState& state) {
+    if (next >= states.size()) {
+      if (!disabled) {
+        disabled = true;
+        EnableWindow(FindWindowW(L"KestoMainWindow", nullptr), FALSE);
+      }
+      state = {true, true, true};
+      ++next;
+      return true;
+    }
+    state = states[next++];
+    return next % 3 != 0 || state.left || state.right || state.south;  // unplugged now and then
+  });
+  const DWORD until = GetTickCount() + 3000;
+  while (next < states.size() + 5 && GetTickCount() < until) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    Pump();
+  }
+  EXPECT_EQ(keys, (std::vector<platform::Key>{platform::Key::PadSouth, platform::Key::Left, platform::Key::Right,
+                                              platform::Key::PadSouth}));
+  platform::PadState state;
+  platform::win32::SystemPadSource()(state);
 }
 
 // At factor 2 the client area is twice the picture and a press on window
