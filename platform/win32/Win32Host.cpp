@@ -362,13 +362,20 @@ LRESULT CALLBACK HiddenProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 Win32Host::Win32Host(std::string folder, int scale) : folder_(std::move(folder)) {
   if (folder_.empty() || (folder_.back() != '\\' && folder_.back() != '/')) folder_ += '\\';
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSW main{};
+  WNDCLASSEXW main{};
+  main.cbSize = sizeof main;
   main.lpfnWndProc = MainProc;
   main.hInstance = instance;
   main.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   main.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   main.lpszClassName = kMainClass;
-  if (!RegisterClassW(&main) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+  // The program's icon (resource 1) in the title bar and the task bar; a
+  // program without one (the tests) keeps the system's default.
+  main.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                             GetSystemMetrics(SM_CYICON), 0));
+  main.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  if (!RegisterClassExW(&main) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     throw std::runtime_error("Cannot register the window class: " + SystemMessage(GetLastError()));
   HWND window = CreateWindowExW(kMainExStyle, kMainClass, L"", kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                                 nullptr, nullptr, instance, nullptr);
