@@ -6,7 +6,7 @@
 # installed (scripts/package-deb).
 include(GNUInstallDirs)
 
-set(KESTO_VERSION 0.1.0)
+set(KESTO_VERSION ${PROJECT_VERSION})
 set(KESTO_APP_ID org.kesto.Kesto)
 set(KESTO_HOMEPAGE "https://kesto.example.org" CACHE STRING
     "Where the project's pages are published; the metainfo links its screenshot docs/play.png there")

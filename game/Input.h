@@ -10,6 +10,8 @@ namespace game {
 // Game-over screen places, in pixels of the 400 x 300 picture, bounds inclusive.
 bool InRestartPlace(int x, int y);
 bool InEndPlace(int x, int y);
+// A point inside the restart place (a start anywhere on the title).
+inline constexpr int kRestartPointX = 0, kRestartPointY = 236;
 
 // Whether a press during play answers: the asking band and time left.
 bool AcceptsAnswer(const GameState& state);

@@ -150,6 +150,12 @@ void TForm1::FormKeyDown(platform::Key key) {
     case Key::M:
       host_.SetMuted(!host_.Muted());
       return;
+    case Key::PadSouth:
+      // A gamepad's A: a start on the title, もう一回 at game over, nothing
+      // during play; never the end place or the best score's clearing.
+      if (!Timer1->Enabled() || GameState.gameOver)
+        cgMouseDown(kRestartPointX, kRestartPointY, platform::MouseButton::Left);
+      return;
   }
 }
 

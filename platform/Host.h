@@ -21,7 +21,8 @@ class MidiPlayer;
 
 enum class MouseButton { Left, Right, Middle };
 // The keys the game listens to; a backend delivers no others.
-enum class Key { Space, Enter, Left, Right, A, D, M };
+// Keys of the keyboard, and PadSouth: a gamepad's south button (A).
+enum class Key { Space, Enter, Left, Right, A, D, M, PadSouth };
 enum class BoxIcon { None, Error };
 
 // A timer of the event loop. Enabling starts the interval from the current

@@ -22,6 +22,7 @@
 #include "platform/sdl/SdlMessageBox.h"
 #include "platform/sdl/SdlMidiPlayer.h"
 #include "platform/sdl/SdlPictureView.h"
+#include "platform/Gamepad.h"
 #include "platform/sdl/SdlProbe.h"
 #include "platform/sdl/SdlWaveOut.h"
 #ifdef __EMSCRIPTEN__
@@ -144,6 +145,7 @@ class SdlHost final : public Host {
   void Turn();
   void Dispatch(const SDL_Event& event);
   void DispatchKey(const SDL_KeyboardEvent& key);
+  void DispatchPad(const SDL_Event& event);
   void FireDueTimers();
   std::uint64_t EarliestDue() const;
   TTF_Font* BoxFont();
@@ -165,6 +167,14 @@ class SdlHost final : public Host {
   std::unique_ptr<SdlMainWindow> main_;
   std::vector<SdlMessageBox*> boxes_;  // innermost last
   std::unique_ptr<WaveOut> waveOut_;
+
+  // Gamepads, through SDL's game controller API: opened as they come, read
+  // as one pad.
+  bool padsReady_ = false;
+  std::vector<SDL_GameController*> pads_;
+  bool dpadLeft_ = false, dpadRight_ = false, south_ = false;
+  int stickX_ = 0;
+  PadPresses padPresses_;
 };
 
 SdlTimer::SdlTimer(SdlHost* host, std::uint32_t interval, bool enabled, std::function<void()> onTimer)
@@ -206,6 +216,8 @@ SdlHost::SdlHost(std::string folder, int scale) : folder_(std::move(folder)), sc
   // llvmpipe: some 55 MB of LLVM and two more threads to copy 400 x 300.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) throw std::runtime_error(SDL_GetError());
+  // Without gamepad support the game goes on with keys and presses.
+  padsReady_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
   try {
     postedEventType_ = SDL_RegisterEvents(1);
     if (postedEventType_ == Uint32(-1)) throw std::runtime_error(SDL_GetError());
@@ -225,6 +237,7 @@ SdlHost::~SdlHost() {
   for (SdlTimer* timer : timers_)
     if (timer) timer->host_ = nullptr;
   waveOut_.reset();  // it may hold the audio device, which SDL_Quit tears down
+  for (SDL_GameController* pad : pads_) SDL_GameControllerClose(pad);
   main_.reset();
   SDL_Quit();
 }
@@ -372,9 +385,56 @@ void SdlHost::Dispatch(const SDL_Event& event) {
     case SDL_KEYDOWN:
       DispatchKey(event.key);
       break;
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+    case SDL_CONTROLLERAXISMOTION:
+      DispatchPad(event);
+      break;
     default:
       break;
   }
+}
+
+// The d-pad or the left stick answer like Left and Right, the south button
+// is Key::PadSouth; while a box is open a pad does nothing, so it never
+// confirms the close.
+void SdlHost::DispatchPad(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_CONTROLLERDEVICEADDED:
+      if (padsReady_)
+        if (SDL_GameController* pad = SDL_GameControllerOpen(event.cdevice.which)) pads_.push_back(pad);
+      return;
+    case SDL_CONTROLLERDEVICEREMOVED:
+      for (auto pad = pads_.begin(); pad != pads_.end(); ++pad) {
+        if (SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(*pad)) != event.cdevice.which) continue;
+        SDL_GameControllerClose(*pad);
+        pads_.erase(pad);
+        break;
+      }
+      return;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP: {
+      const bool down = event.type == SDL_CONTROLLERBUTTONDOWN;
+      switch (event.cbutton.button) {
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT: dpadLeft_ = down; break;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: dpadRight_ = down; break;
+        case SDL_CONTROLLER_BUTTON_A: south_ = down; break;
+        default: return;
+      }
+      break;
+    }
+    case SDL_CONTROLLERAXISMOTION:
+      if (event.caxis.axis != SDL_CONTROLLER_AXIS_LEFTX) return;
+      stickX_ = event.caxis.value;
+      break;
+    default:
+      return;
+  }
+  padPresses_.Update(ReadPad(dpadLeft_, dpadRight_, stickX_, south_), [this](Key key) {
+    if (!BoxOpen()) main_->KeyPress(key);
+  });
 }
 
 // Space and Enter press the main window's focused button. While a box is
@@ -431,6 +491,27 @@ Color ProbeMainWindowPixel(Host& host, int x, int y) { return AsSdl(host).MainIm
 
 int ProbeOpenBoxes(Host& host) { return AsSdl(host).OpenBoxes(); }
 
+void PushPadButton(Host& host, int button) {
+  (void)AsSdl(host);
+  SDL_Event event{};
+  event.cbutton.type = SDL_CONTROLLERBUTTONDOWN;
+  event.cbutton.button = Uint8(button);
+  event.cbutton.state = SDL_PRESSED;
+  Push(event);
+  event.cbutton.type = SDL_CONTROLLERBUTTONUP;
+  event.cbutton.state = SDL_RELEASED;
+  Push(event);
+}
+
+void PushPadStick(Host& host, int x) {
+  (void)AsSdl(host);
+  SDL_Event event{};
+  event.caxis.type = SDL_CONTROLLERAXISMOTION;
+  event.caxis.axis = SDL_CONTROLLER_AXIS_LEFTX;
+  event.caxis.value = Sint16(x);
+  Push(event);
+}
+
 void PushKeyPress(Host& host, Key key) {
   SDL_Event event{};
   event.key.type = SDL_KEYDOWN;
@@ -444,6 +525,9 @@ void PushKeyPress(Host& host, Key key) {
     case Key::A: event.key.keysym.sym = SDLK_a; break;
     case Key::D: event.key.keysym.sym = SDLK_d; break;
     case Key::M: event.key.keysym.sym = SDLK_m; break;
+    case Key::PadSouth:
+      PushPadButton(host, SDL_CONTROLLER_BUTTON_A);
+      return;
   }
   event.key.keysym.scancode = SDL_GetScancodeFromKey(event.key.keysym.sym);
   Push(event);

@@ -28,6 +28,10 @@ void PushKeyPress(Host& host, Key key);
 // A mouse press at window pixel (x, y) of the main window: client
 // coordinates times the window's scale.
 void PushMouseDown(Host& host, int x, int y, MouseButton button);
+// A gamepad's button (an SDL_GameControllerButton) pushed and let go, and
+// its left stick moved to x (-32768 .. 32767), as from any pad.
+void PushPadButton(Host& host, int button);
+void PushPadStick(Host& host, int x);
 // The main window's close box.
 void PushCloseRequest(Host& host);
 

@@ -29,6 +29,10 @@ kesto_wine_suite(mixer_tests
   ${tests}/mixer/ComponentTest.cpp ${tests}/support/CountingNew.cpp)
 kesto_wine_suite(headless_tests ${tests}/headless/HeadlessHostTest.cpp ${tests}/headless/JsonTest.cpp)
 kesto_wine_suite(win32_tests ${tests}/win32/Win32Test.cpp)
+target_compile_definitions(win32_tests PRIVATE KESTO_SOURCE_DIR="${PROJECT_SOURCE_DIR}" KESTO_VERSION="${PROJECT_VERSION}")
+# It reads the programs' icon and version information.
+target_link_libraries(win32_tests PRIVATE version)
+add_dependencies(win32_tests kesto wavemix)
 # The BMP decoder against the files tests/bmp/make_cases.py writes, as on Linux.
 include(${tests}/bmp/BmpCases.cmake)
 kesto_wine_suite(bmp_tests ${tests}/platform/BmpTest.cpp ${tests}/support/CountingNew.cpp)

@@ -25,11 +25,15 @@
 #include "platform/win32/MciMidiPlayer.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Win32WaveOut.h"
+#include "platform/win32/XInputPad.h"
 
 namespace platform::win32 {
 namespace {
 
 constexpr const wchar_t* kMainClass = L"KestoMainWindow";
+// The gamepad's poll, a WM_TIMER of its own beside the game's (numbered 1 up).
+constexpr UINT_PTR kPadTimer = 0x7AD0;
+constexpr UINT kPadPollMs = 20;
 // A sizeable frame; the picture keeps its aspect inside it, with bars.
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kMainExStyle = WS_EX_APPWINDOW;
@@ -301,6 +305,23 @@ class Win32Host final : public Host {
   bool endingSession_ = false;
   std::unique_ptr<WaveOut> waveOut_;
   DWORD midiVolume_ = 0xFFFFFFFF;
+
+ public:
+  // The gamepad, polled on its own timer: the d-pad or left stick as Left
+  // and Right, A as Key::PadSouth; nothing while a box has the window
+  // disabled, so a pad never confirms the close.
+  void SetPads(PadSource source) { pads_ = std::move(source); }
+  void PollPads() {
+    PadState state;
+    if (!pads_ || !pads_(state)) state = PadState{};
+    padPresses_.Update(state, [this](Key key) {
+      if (IsWindowEnabled(main_->Handle())) main_->KeyPress(key);
+    });
+  }
+
+ private:
+  PadSource pads_;
+  PadPresses padPresses_;
   // The procedures of the classes registered through us, by class name.
   std::map<std::wstring, WindowProc> procs_;
 };
@@ -341,13 +362,20 @@ LRESULT CALLBACK HiddenProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 Win32Host::Win32Host(std::string folder, int scale) : folder_(std::move(folder)) {
   if (folder_.empty() || (folder_.back() != '\\' && folder_.back() != '/')) folder_ += '\\';
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSW main{};
+  WNDCLASSEXW main{};
+  main.cbSize = sizeof main;
   main.lpfnWndProc = MainProc;
   main.hInstance = instance;
   main.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   main.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   main.lpszClassName = kMainClass;
-  if (!RegisterClassW(&main) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+  // The program's icon (resource 1) in the title bar and the task bar; a
+  // program without one (the tests) keeps the system's default.
+  main.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                             GetSystemMetrics(SM_CYICON), 0));
+  main.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  if (!RegisterClassExW(&main) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     throw std::runtime_error("Cannot register the window class: " + SystemMessage(GetLastError()));
   HWND window = CreateWindowExW(kMainExStyle, kMainClass, L"", kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
                                 nullptr, nullptr, instance, nullptr);
@@ -359,6 +387,8 @@ Win32Host::Win32Host(std::string folder, int scale) : folder_(std::move(folder))
   }
   main_ = std::make_unique<Win32MainWindow>(window, scale);
   theHost = this;
+  pads_ = SystemPadSource();
+  SetTimer(window, kPadTimer, kPadPollMs, nullptr);
   // The finest timer resolution for the 20 ms ticks and the multimedia clock.
   timeBeginPeriod(1);
 }
@@ -506,6 +536,11 @@ LRESULT Win32Host::MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_ERASEBKGND:
       return 1;  // the paint covers the whole client area
     case WM_TIMER: {
+      if (wParam == kPadTimer) {
+        PollPads();
+        AfterEvent();
+        return 0;
+      }
       const auto found = timers_.find(wParam);
       if (found != timers_.end()) found->second->Fire();
       AfterEvent();
@@ -573,6 +608,8 @@ LRESULT Win32Host::MainMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 }  // namespace
+
+void SetPadSource(Host& host, PadSource source) { dynamic_cast<Win32Host&>(host).SetPads(std::move(source)); }
 
 std::unique_ptr<Host> CreateWin32Host(const std::string& programFolder, int scale) {
   return std::make_unique<Win32Host>(programFolder, scale);

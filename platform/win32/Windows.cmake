@@ -43,7 +43,7 @@ target_link_libraries(kesto_win32_wave PUBLIC kesto_core winmm kesto_win32_platf
 
 # The native backend: the window, its message loop, timers and boxes, the
 # MCI sequencer, the console a window program was started from.
-add_library(kesto_win32 STATIC ${KESTO_WIN32_DIR}/Win32Host.cpp ${KESTO_WIN32_DIR}/MciMidiPlayer.cpp
+add_library(kesto_win32 STATIC ${KESTO_WIN32_DIR}/Win32Host.cpp ${KESTO_WIN32_DIR}/XInputPad.cpp ${KESTO_WIN32_DIR}/MciMidiPlayer.cpp
   ${KESTO_WIN32_DIR}/Console.cpp)
 target_link_libraries(kesto_win32 PUBLIC kesto_win32_wave comctl32)
 
@@ -53,14 +53,36 @@ target_link_libraries(kesto_app PUBLIC game kesto_win32 kesto_headless)
 # kesto.exe: a window program (no console) with its manifest: the UTF-8
 # code page for the C library's file names, the common controls of the
 # message boxes, awareness of the screen's scale.
-add_executable(kesto WIN32 kesto.cpp ${KESTO_WIN32_DIR}/manifest.rc)
+# Our icon, every size of assets/icons in one .ico, for both programs.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+file(GLOB KESTO_ICON_PNGS ${PROJECT_SOURCE_DIR}/assets/icons/kesto-*.png)
+set(KESTO_ICO ${PROJECT_BINARY_DIR}/kesto.ico)
+add_custom_command(OUTPUT ${KESTO_ICO}
+  COMMAND ${Python3_EXECUTABLE} ${KESTO_WIN32_DIR}/make_ico.py ${KESTO_ICO} ${KESTO_ICON_PNGS}
+  DEPENDS ${KESTO_WIN32_DIR}/make_ico.py ${KESTO_ICON_PNGS}
+  COMMENT "Packing the icon's sizes into kesto.ico")
+
+# program_rc(NAME DESCRIPTION): NAME.rc with the manifest, the icon and the
+# version information, in KESTO_RC_FILE.
+function(program_rc name description)
+  set(KESTO_RC_NAME ${name})
+  set(KESTO_RC_DESCRIPTION ${description})
+  set(rc ${PROJECT_BINARY_DIR}/${name}.rc)
+  configure_file(${KESTO_WIN32_DIR}/program.rc.in ${rc} @ONLY)
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${KESTO_WIN32_DIR}/kesto.manifest;${KESTO_ICO}")
+  set(KESTO_RC_FILE ${rc} PARENT_SCOPE)
+endfunction()
+
+program_rc(kesto "kesto, the quick-comparison game")
+add_executable(kesto WIN32 kesto.cpp ${KESTO_RC_FILE} ${KESTO_ICO})
 target_link_libraries(kesto PRIVATE kesto_app)
 set_target_properties(kesto PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 set_source_files_properties(${KESTO_WIN32_DIR}/manifest.rc PROPERTIES
   OBJECT_DEPENDS ${KESTO_WIN32_DIR}/kesto.manifest)
 
-# wavemix.exe: the mixer from the command line, on the same manifest.
-add_executable(wavemix ${PROJECT_SOURCE_DIR}/tools/wavemix.cpp ${KESTO_WIN32_DIR}/manifest.rc)
+# wavemix.exe: the mixer from the command line, with the same manifest and icon.
+program_rc(wavemix "wavemix, the wave mixer from the command line")
+add_executable(wavemix ${PROJECT_SOURCE_DIR}/tools/wavemix.cpp ${KESTO_RC_FILE} ${KESTO_ICO})
 target_link_libraries(wavemix PRIVATE mixer kesto_headless kesto_win32_wave)
 set_target_properties(wavemix PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 

@@ -283,6 +283,31 @@ TEST_F(FormTest, MTogglesMuteAndNothingElse) {
   EXPECT_FALSE(host_->Main().Closed());
 }
 
+// A gamepad's A starts a game from the title and is もう一回 at game over,
+// with the same cues as those presses; during play it does nothing, and it
+// never ends the program or clears the best.
+TEST_F(FormTest, PadSouthStartsAndRestartsOnly) {
+  Start(9);
+  Trace();
+  host_->KeyPress(platform::Key::PadSouth);
+  EXPECT_TRUE(form_->Timer1->Enabled());
+  EXPECT_EQ(Trace(), (std::vector<std::string>{Cue("CueSound0", "1.wav"), Cue("CueSound0", "start.wav"),
+                                               Cue("CueMusic", "T_ssix05.mid")}));
+  while (State().phase < 5) Ticks(1);
+  Trace();
+  const std::string asking = Judged(State());
+  host_->KeyPress(platform::Key::PadSouth);
+  EXPECT_EQ(Judged(State()), asking);
+  EXPECT_TRUE(Trace().empty());
+  RunOut();
+  Trace();
+  host_->KeyPress(platform::Key::PadSouth);
+  EXPECT_FALSE(host_->Main().Closed());
+  EXPECT_EQ(State().saved.hiScore, 15);
+  EXPECT_FALSE(form_->Timer1->Enabled());
+  EXPECT_EQ(Trace(), (std::vector<std::string>{Cue("CueSound0", "1.wav"), Cue("CueSound1", "yatta.wav")}));
+}
+
 TEST_F(FormTest, AnyPressStartsAGame) {
   for (MouseButton button : {MouseButton::Left, MouseButton::Right, MouseButton::Middle}) {
     SetUp();

@@ -269,6 +269,48 @@ TEST_F(SdlHostTest, MuteReachesTheSoundCard) {
   EXPECT_FALSE(SoundMuted());
 }
 
+// A gamepad: the d-pad and the left stick give Left and Right once per push,
+// A gives PadSouth, other buttons nothing; with a box open, nothing at all.
+TEST_F(SdlHostTest, GamepadGivesSidesAndSouthOncePerPush) {
+  std::vector<Key> keys;
+  host->Main().onKey = [&](Key key) { keys.push_back(key); };
+  int ticks = 0;
+  auto driver = host->CreateTimer(20, true, [&] {
+    switch (++ticks) {
+      case 1:
+        PushPadButton(*host, SDL_CONTROLLER_BUTTON_A);
+        PushPadButton(*host, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        PushPadButton(*host, SDL_CONTROLLER_BUTTON_B);
+        PushPadButton(*host, SDL_CONTROLLER_BUTTON_START);
+        PushPadStick(*host, 9000);    // not far enough
+        PushPadStick(*host, 20000);   // right
+        PushPadStick(*host, 30000);   // still right
+        PushPadStick(*host, 0);
+        PushPadStick(*host, -20000);  // left
+        PushPadStick(*host, 0);
+        break;
+      case 2: {
+        int boxTicks = 0;
+        auto inBox = host->CreateTimer(20, true, [&] {
+          if (++boxTicks == 1) {
+            PushPadButton(*host, SDL_CONTROLLER_BUTTON_A);
+            PushPadButton(*host, SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+          }
+          if (boxTicks == 3) PushKeyPress(*host, Key::Enter);
+        });
+        host->ShowMessageBox("箱", "どきゅん！！", BoxIcon::None);
+        break;
+      }
+      case 3:
+        host->Main().Close();
+        break;
+    }
+  });
+  EXPECT_EQ(host->Run(), 0);
+  ASSERT_FALSE(timedOut);
+  EXPECT_EQ(keys, (std::vector<Key>{Key::PadSouth, Key::Left, Key::Right, Key::Left}));
+}
+
 TEST_F(SdlHostTest, MainWindowShowsThePictureAndDeliversInput) {
   Picture picture(400, 300);
   picture.SetPen(Color{255, 234, 255});

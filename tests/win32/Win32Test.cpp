@@ -26,6 +26,7 @@
 #include "platform/win32/GdiText.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Win32Host.h"
+#include "platform/win32/XInputPad.h"
 
 namespace {
 
@@ -206,6 +207,44 @@ TEST(GdiText, JapaneseTextHasInkInItsCell) {
   EXPECT_EQ(platform::BackendTextRasterizer().Rasterize(16, false, false, "49秒").coverage, plain.coverage);
 }
 
+// kesto.exe and wavemix.exe carry our icon in every size and the version
+// information Explorer shows.
+TEST(ProgramResources, IconInEverySizeAndVersionInformation) {
+  for (const wchar_t* name : {L"kesto.exe", L"wavemix.exe"}) {
+    SCOPED_TRACE(platform::win32::Narrow(name));
+    const std::wstring path = platform::win32::Widen(platform::ExecutableFolder()) + name;
+    HMODULE program = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(program, nullptr);
+    HRSRC group = FindResourceW(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+    ASSERT_NE(group, nullptr);
+    const auto* directory = static_cast<const std::uint8_t*>(LockResource(LoadResource(program, group)));
+    const int count = directory[4] | directory[5] << 8;
+    std::vector<int> sizes;
+    for (int i = 0; i < count; ++i) sizes.push_back(directory[6 + 14 * i] == 0 ? 256 : directory[6 + 14 * i]);
+    EXPECT_EQ(sizes, (std::vector<int>{48, 64, 128, 256}));
+    HICON icon = static_cast<HICON>(LoadImageW(program, MAKEINTRESOURCEW(1), IMAGE_ICON, 48, 48, 0));
+    EXPECT_NE(icon, nullptr);
+    if (icon) DestroyIcon(icon);
+    FreeLibrary(program);
+
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, DWORD(info.size()), info.data()));
+    auto value = [&](const wchar_t* key) {
+      wchar_t* text = nullptr;
+      UINT length = 0;
+      const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + key;
+      if (!VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<void**>(&text), &length)) return std::string();
+      return platform::win32::Narrow(std::wstring_view(text, wcsnlen(text, length)));
+    };
+    EXPECT_EQ(value(L"ProductName"), "kesto");
+    EXPECT_EQ(value(L"ProductVersion"), KESTO_VERSION);
+    EXPECT_EQ(value(L"FileVersion"), KESTO_VERSION);
+    EXPECT_NE(value(L"LegalCopyright").find("the kesto developers"), std::string::npos);
+  }
+}
+
 struct Received {
   platform::WindowHandle window = 0;
   std::uint32_t message = 0;
@@ -272,6 +311,42 @@ TEST(Win32Host, TimersFireThroughTheLoop) {
   Sleep(60);
   Pump();
   EXPECT_EQ(fired, stopped);
+}
+
+// The gamepad is polled on the host's timer: a fake source plays a pad's
+// states, and each push gives its key once; a disabled window (a box is
+// open) gets none; the system's XInput, or none, answers without failing.
+TEST(Win32Host, GamepadPollGivesSidesAndSouthOncePerPush) {
+  auto host = platform::win32::CreateWin32Host("C:\\game\\");
+  std::vector<platform::Key> keys;
+  host->Main().onKey = [&](platform::Key key) { keys.push_back(key); };
+  const std::vector<platform::PadState> states = {
+      {}, {false, false, true}, {false, false, true}, {}, {true, false, false}, {true, false, false},
+      {}, {false, true, false}, {false, true, true}, {}, {}};
+  std::size_t next = 0;
+  bool disabled = false;
+  platform::win32::SetPadSource(*host, [&](platform::PadState& state) {
+    if (next >= states.size()) {
+      if (!disabled) {
+        disabled = true;
+        EnableWindow(FindWindowW(L"KestoMainWindow", nullptr), FALSE);
+      }
+      state = {true, true, true};
+      ++next;
+      return true;
+    }
+    state = states[next++];
+    return next % 3 != 0 || state.left || state.right || state.south;  // unplugged now and then
+  });
+  const DWORD until = GetTickCount() + 3000;
+  while (next < states.size() + 5 && GetTickCount() < until) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    Pump();
+  }
+  EXPECT_EQ(keys, (std::vector<platform::Key>{platform::Key::PadSouth, platform::Key::Left, platform::Key::Right,
+                                              platform::Key::PadSouth}));
+  platform::PadState state;
+  platform::win32::SystemPadSource()(state);
 }
 
 // At factor 2 the client area is twice the picture and a press on window
