@@ -26,6 +26,8 @@
 #include "platform/sdl/SdlWaveOut.h"
 #ifdef __EMSCRIPTEN__
 #include "platform/web/WebPage.h"
+#else
+#include "platform/sdl/X11Errors.h"
 #endif
 
 namespace platform::sdl {
@@ -204,6 +206,10 @@ SdlHost::SdlHost(std::string folder, int scale) : folder_(std::move(folder)), sc
   // with an OpenGL texture, which on a machine without a GPU means Mesa's
   // llvmpipe: some 55 MB of LLVM and two more threads to copy 400 x 300.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+#ifndef __EMSCRIPTEN__
+  // Boxes come and go while the sound thread wakes the loop: see X11Errors.h.
+  IgnoreWakeUpsForGoneWindows();
+#endif
   if (SDL_Init(SDL_INIT_VIDEO) != 0) throw std::runtime_error(SDL_GetError());
   try {
     postedEventType_ = SDL_RegisterEvents(1);
