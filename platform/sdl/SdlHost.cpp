@@ -27,6 +27,8 @@
 #include "platform/sdl/SdlWaveOut.h"
 #ifdef __EMSCRIPTEN__
 #include "platform/web/WebPage.h"
+#else
+#include "platform/sdl/X11Errors.h"
 #endif
 
 namespace platform::sdl {
@@ -215,6 +217,10 @@ SdlHost::SdlHost(std::string folder, int scale) : folder_(std::move(folder)), sc
   // with an OpenGL texture, which on a machine without a GPU means Mesa's
   // llvmpipe: some 55 MB of LLVM and two more threads to copy 400 x 300.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+#ifndef __EMSCRIPTEN__
+  // Boxes come and go while the sound thread wakes the loop: see X11Errors.h.
+  IgnoreWakeUpsForGoneWindows();
+#endif
   if (SDL_Init(SDL_INIT_VIDEO) != 0) throw std::runtime_error(SDL_GetError());
   // Without gamepad support the game goes on with keys and presses.
   padsReady_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
