@@ -157,7 +157,6 @@ TEST_F(ScratchFolder, PlainFilesOnlyAndBoundedByTheirSize) {
       {Utf8(picture), 9, "File too large"},
       {Utf8(folder_ / "cg"), 100, "Is a directory"},
       {"NUL", 100, platform::kNotRegularFile},
-      {"CON", 100, platform::kNotRegularFile},
       {Utf8(folder_ / "gone.bmp"), 100, "No such file or directory"},
       {Utf8(folder_ / "gone" / "x.bmp"), 100, "No such file or directory"},
   };
