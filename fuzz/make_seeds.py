@@ -11,6 +11,7 @@ import struct
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(HERE, '..', 'tests', 'bmp'))
 import make_cases  # noqa: E402
 

@@ -19,6 +19,7 @@ import struct
 import sys
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..'))
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(ROOT, 'platform', 'win32'))
 import rle8  # noqa: E402
 
