@@ -234,13 +234,14 @@ def recorded_figures(build, raw, clicks):
         onset = max(range(max(rough - 8, 0), rough + 9), key=lambda o: dot(left[o:o + len(full)], full))
         cue = onset - LEAD_MS * RATE // 1000
         before = left[max(cue - RATE // 5, 0):cue]
-        found.append((name, rms_db(left[onset:onset + len(full)]) - rms_db(before)))
-    prominence = [p for _, p in found]
+        found.append((name, rms_db(left[onset:onset + len(full)]) - rms_db(before), onset / RATE))
+    prominence = [p for _, p, _ in found]
     peak = max(abs(v) for v in left) if left else 0
     return {
         "answers_found": len(found),
-        "good": sum(1 for n, _ in found if n == "good.wav"),
-        "wrong": sum(1 for n, _ in found if n == "gya1.wav"),
+        "good": sum(1 for n, _, _ in found if n == "good.wav"),
+        "wrong": sum(1 for n, _, _ in found if n == "gya1.wav"),
+        "lowest": [f"{n} at {t:.2f} s: {p:.1f} dB" for n, p, t in sorted(found, key=lambda f: f[1])[:4]],
         "prominence_median_db": round(statistics.median(prominence), 1) if prominence else None,
         "prominence_worst_db": round(min(prominence), 1) if prominence else None,
         "peak_dbfs": round(20 * math.log10(peak / 32768.0), 1) if peak else None,
