@@ -22,7 +22,17 @@ play music, the samples that clip, and the worst lag of an answer effect.
 every one >= 4 dB, the fanfare >= 0.3 s and rising, title and play music
 within 3 dB RMS, nothing clips, every answer effect within 100 ms of its cue.
 
+--recording RAW CLICKS measures a real game instead: RAW as SDL's disk
+driver wrote it (16-bit stereo, 44100 Hz) and CLICKS the recording's length
+in bytes at each click (bench/sound/real_game.sh --keep writes both). The
+driver writes ahead of what is heard, so an answer's effect lies from 300 ms
+before to 100 ms after the recording's length at its click; it is found
+there by correlating the recording with the effect as the mixer plays it.
+Its cue is unknown in a real game: the 200 ms of mix before it end LEAD_MS
+(the shipped mixer's lead, 35 ms) before the onset.
+
 usage: prominence.py BUILD_DIR [--soundfont SF2] [--check] [--json] [--keep DIR]
+       prominence.py BUILD_DIR --recording RAW CLICKS [--json]
 Exit 0 (or, with --check, 0 when every figure holds, 1 when one fails), 77
 when fluidsynth or the soundfont is missing.
 """
@@ -30,6 +40,7 @@ import argparse
 import array
 import json
 import math
+import operator
 import os
 import shutil
 import statistics
@@ -44,6 +55,7 @@ import cue_lag  # noqa: E402
 RATE = 44100
 GAIN = 0.9  # platform/sdl/FluidMusic.cpp
 TITLE_MS = 2000
+LEAD_MS = 35  # assets/WAVEMIX.INI: three blocks of 512 bytes at 44100 Hz
 ANSWER_EFFECTS = ("good.wav", "gya1.wav")
 PLAYERS = (("fast", 200), ("careful", 1000))
 
@@ -186,6 +198,57 @@ def measure(build, soundfont, seed=1, keep=None):
     return result
 
 
+def dot(a, b):
+    return sum(map(operator.mul, a, b))
+
+
+def recorded_figures(build, raw, clicks):
+    left = array.array("h", open(raw, "rb").read())[0::2]
+    wavemix = os.path.join(build, "wavemix")
+    effects = {}
+    for name in ANSWER_EFFECTS:
+        data = cue_lag.converted(wavemix, os.path.join(build, "dat", name), RATE, 1)[:-1]
+        full = array.array("h", ((b - 128) << 8 for b in data))
+        effects[name] = (full, full[::8], math.sqrt(dot(full[::8], full[::8])))
+    found = []
+    for line in open(clicks):
+        if not line.strip():
+            continue
+        at = int(line) // 4
+        lo, hi = max(at - RATE * 3 // 10, 0), min(at + RATE // 10, len(left))
+        best = (0.6, None, 0)
+        for name, (full, small, norm) in effects.items():
+            span = left[lo:hi + len(full):8]
+            for k in range(0, max(len(span) - len(small), 0)):
+                part = span[k:k + len(small)]
+                energy = dot(part, part)
+                if energy <= 0:
+                    continue
+                corr = dot(part, small) / (norm * math.sqrt(energy))
+                if corr > best[0]:
+                    best = (corr, name, lo + 8 * k)
+        _, name, rough = best
+        if name is None:
+            continue
+        full = effects[name][0]
+        onset = max(range(max(rough - 8, 0), rough + 9), key=lambda o: dot(left[o:o + len(full)], full))
+        cue = onset - LEAD_MS * RATE // 1000
+        before = left[max(cue - RATE // 5, 0):cue]
+        found.append((name, rms_db(left[onset:onset + len(full)]) - rms_db(before), onset / RATE))
+    prominence = [p for _, p, _ in found]
+    peak = max(abs(v) for v in left) if left else 0
+    return {
+        "answers_found": len(found),
+        "good": sum(1 for n, _, _ in found if n == "good.wav"),
+        "wrong": sum(1 for n, _, _ in found if n == "gya1.wav"),
+        "lowest": [f"{n} at {t:.2f} s: {p:.1f} dB" for n, p, t in sorted(found, key=lambda f: f[1])[:4]],
+        "prominence_median_db": round(statistics.median(prominence), 1) if prominence else None,
+        "prominence_worst_db": round(min(prominence), 1) if prominence else None,
+        "peak_dbfs": round(20 * math.log10(peak / 32768.0), 1) if peak else None,
+        "clipped_samples": sum(1 for v in left if v >= 32767 or v <= -32768),
+    }
+
+
 def failures(r):
     bad = []
     for name, _ in PLAYERS:
@@ -216,7 +279,12 @@ def main():
     parser.add_argument("--check", action="store_true")
     parser.add_argument("--json", action="store_true")
     parser.add_argument("--keep", help="a folder for the two games' mixes")
+    parser.add_argument("--recording", nargs=2, metavar=("RAW", "CLICKS"))
     args = parser.parse_args()
+    if args.recording:
+        result = recorded_figures(os.path.abspath(args.build), *args.recording)
+        print(json.dumps(result) if args.json else "\n".join(f"{k:22} {v}" for k, v in result.items()))
+        return 0
     if not shutil.which("fluidsynth") or not os.path.exists(args.soundfont):
         print("prominence.py: needs fluidsynth and " + args.soundfont, file=sys.stderr)
         return 77

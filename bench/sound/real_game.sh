@@ -10,9 +10,12 @@
 #     effects) and the whole recording, RMS and peak in dBFS with sox, and
 #     the clipped samples.
 #
-# usage: real_game.sh BUILD_DIR [--idle] [--effects-only] [--keep DIR]
+# usage: real_game.sh BUILD_DIR [--idle] [--effects-only] [--interval S] [--keep DIR]
 #   --idle: no busy loops; --effects-only: the first recording alone;
-#   --keep DIR: the recordings are copied into DIR.
+#   --interval S: an answer every S seconds (0.45; a careful player 1.0);
+#   --keep DIR: the recordings are copied into DIR, each with NAME.clicks,
+#   the recording's length in bytes at every click (for
+#   bench/sound/prominence.py --recording).
 # Exit 0 when no effect has a gap and nothing clips, 1 otherwise, 77 when a
 # tool is missing.
 set -uo pipefail
@@ -21,12 +24,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:?usage: real_game.sh BUILD_DIR [--idle] [--effects-only]}
 build=$(cd "$build" && pwd)
 shift
-load=1 music=1 keep=""
+load=1 music=1 keep="" interval=0.45
 while (($#)); do
   case $1 in
     --idle) load=0 ;;
     --effects-only) music=0 ;;
     --keep) keep=$(mkdir -p "${2:?--keep needs a folder}" && cd "$2" && pwd); shift ;;
+    --interval) interval=${2:?--interval needs seconds}; shift ;;
     *) echo "real_game.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -65,19 +69,21 @@ record() {
   sleep 2
   click=$(awk -v b="$(stat -c %s "$out")" 'BEGIN { printf "%.2f", b / (44100 * 4) }')
   xdotool mousemove --window "$window" 200 150 click 1
-  # A fast player: an answer every 0.45 s, sides in a fixed irregular order.
+  : >"$work/$name.clicks"
+  # A player: an answer every $interval s, sides in a fixed irregular order.
   local sides=(100 300 300 100 300 100 100 300 100 300 300 300 100)
   local i=0
   while ((SECONDS - began < seconds - 1)); do
-    sleep 0.45
+    sleep "$interval"
     xdotool mousemove --window "$window" "${sides[i % ${#sides[@]}]}" 150 click 1
+    stat -c %s "$out" >>"$work/$name.clicks"
     ((i += 1))
   done
   kill -KILL "$gamePid" 2>/dev/null
   wait "$gamePid" 2>/dev/null
   gamePid=""
   stop_busy
-  [[ -z $keep ]] || cp "$out" "$work/$name.log" "$keep/"
+  [[ -z $keep ]] || cp "$out" "$work/$name.log" "$work/$name.clicks" "$keep/"
 }
 
 # level FILE FROM [DURATION]: "RMS dB / peak dB" of the left channel.
