@@ -14,6 +14,15 @@ endif()
 target_compile_definitions(kesto_options INTERFACE UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
 target_compile_options(kesto_options INTERFACE -ffunction-sections -fdata-sections)
 target_link_options(kesto_options INTERFACE -static -static-libgcc -static-libstdc++ -Wl,--gc-sections)
+# Hardened like the distribution's own programs, with the flags that apply
+# to PE files: FORTIFY_SOURCE and the strong stack protector (their checks
+# come from GCC's libssp, linked statically with the protector), and an
+# image that can be moved anywhere in the 64-bit address space (ASLR with
+# high entropy) whose data cannot be run (DEP).
+target_compile_definitions(kesto_options INTERFACE _FORTIFY_SOURCE=2)
+target_compile_options(kesto_options INTERFACE -fstack-protector-strong)
+target_link_options(kesto_options INTERFACE -fstack-protector-strong
+  -Wl,--dynamicbase -Wl,--nxcompat -Wl,--high-entropy-va)
 
 add_subdirectory(platform)
 add_subdirectory(mixer)
