@@ -15,6 +15,7 @@
 
 #include "app/Application.h"
 #include "game/GameState.h"
+#include "game/Record.h"
 #include "mixer/WaveMix.h"
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlProbe.h"
@@ -51,6 +52,24 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* kesto_web_state() {
          ",\"gameOver\":" + (s.gameOver ? "true" : "false") +
          ",\"playing\":" + (form->Timer1->Enabled() ? "true" : "false") + "}";
   return json.c_str();
+}
+
+// The record as the game would write it now (the five lines of dat/my.dat),
+// or null while no game runs: the page stores it whenever the best changes
+// and when the page is hidden or left.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* kesto_web_record() {
+  static std::string record;
+  if (!form) return nullptr;
+  record = game::FormatRecord(form->GameState.saved);
+  return record.c_str();
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE std::int32_t kesto_web_best() { return form ? form->GameState.saved.hiScore : 0; }
+
+// The best another tab of the page stored after this one read it: the game
+// goes on with it, as if it had been read at start-up.
+extern "C" EMSCRIPTEN_KEEPALIVE void kesto_web_take_best(std::int32_t best) {
+  if (form) form->GameState.saved.hiScore = best;
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void kesto_web_close() {
