@@ -20,7 +20,9 @@
   // 4:3 holds exactly.
   const fit = () => {
     const dpr = devicePixelRatio || 1;
-    const room = Math.min(innerWidth / WIDTH, innerHeight / TALL);
+    // The layout viewport: content wider than the screen cannot widen it.
+    const view = document.documentElement;
+    const room = Math.min(view.clientWidth / WIDTH, view.clientHeight / TALL);
     const k = room >= 2 ? Math.floor(room) : room;
     const width = Math.max(4, Math.floor((WIDTH * k * dpr) / 4) * 4) / dpr;
     canvas.style.width = width + 'px';

@@ -1,6 +1,7 @@
 // The browser's entry: the game's folder in the page's file system (the
-// record in IndexedDB), the SDL host on the page's canvas, the game until its
-// window closes, then the page's "ended" frame. The page's own close control
+// record in localStorage and IndexedDB), the page's face fetched for the
+// texts, the SDL host on the page's canvas, the game until its window
+// closes, then the page's "ended" frame. The page's own close control
 // reaches the game as the window's close box. `?seed=N` in the page's address
 // fixes the random numbers as the headless runner's --seed does.
 #include <emscripten.h>
@@ -78,6 +79,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void kesto_web_close() {
 
 int main() {
   platform::web::PrepareFolder(kFolder);
+  // The face of the texts: the page's own, fetched once for both.
+  platform::web::FetchFile("kesto-font.ttf", "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf");
   // Keys go to the game only while its canvas has the focus, so the page's
   // boxes and buttons keep theirs (SDL reads its hints from the environment).
   setenv("SDL_EMSCRIPTEN_KEYBOARD_ELEMENT", "#canvas", 1);
@@ -85,7 +88,10 @@ int main() {
   {
     std::unique_ptr<platform::Host> host;
     try {
-      host = platform::sdl::CreateSdlHost(kFolder);
+      // The canvas keeps the picture's own 400 x 300 pixels: the page scales
+      // it (nearest neighbour), where the SDL window would pick a factor of
+      // its own from the screen's size.
+      host = platform::sdl::CreateSdlHost(kFolder, 1);
     } catch (const std::exception& e) {
       std::cerr << "kesto: " << e.what() << '\n';
       platform::web::Ended();

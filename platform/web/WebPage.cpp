@@ -57,7 +57,7 @@ EM_ASYNC_JS(void, JsPrepareFolder, (const char* folder), {
   // What this tab last read or wrote: the stamp of that copy and its best.
   // "cleared": the player here has cleared the best since.
   let seen = stored ? stored.stamp : 0;
-  let known = null, cleared = false;
+  let known = stored ? stored.best : null, cleared = false;
   const current = () => {
     const p = _kesto_web_record();
     return p ? UTF8ToString(p) : null;
@@ -99,10 +99,6 @@ EM_ASYNC_JS(void, JsPrepareFolder, (const char* folder), {
     if (current() === null) return;
     const best = _kesto_web_best();
     if (best === known) return;
-    if (known === null && stored) {
-      known = best;
-      return;
-    }
     if (known !== null && best < known) cleared = true;
     store();
   };
@@ -126,6 +122,18 @@ EM_ASYNC_JS(void, JsPrepareFolder, (const char* folder), {
   sync();
 });
 
+EM_ASYNC_JS(void, JsFetchFile, (const char* url, const char* path), {
+  const to = UTF8ToString(path);
+  try {
+    const response = await fetch(UTF8ToString(url), { credentials: "same-origin" });
+    if (!response.ok) throw new Error(response.status + " " + response.statusText);
+    FS.mkdirTree(to.slice(0, to.lastIndexOf("/")));
+    FS.writeFile(to, new Uint8Array(await response.arrayBuffer()));
+  } catch (e) {
+    console.error("kesto: " + UTF8ToString(url) + " could not be fetched", e);
+  }
+});
+
 EM_JS(int, JsOpenBox, (const char* caption, const char* text, int error), {
   if (typeof kestoPage === "undefined" || !kestoPage.openBox) return 0;
   return kestoPage.openBox(UTF8ToString(caption), UTF8ToString(text), !!error);
@@ -143,6 +151,8 @@ EM_JS(void, JsPageCall, (const char* name, const char* argument), {
 }  // namespace
 
 void PrepareFolder(const std::string& folder) { JsPrepareFolder(folder.c_str()); }
+
+void FetchFile(const std::string& url, const std::string& path) { JsFetchFile(url.c_str(), path.c_str()); }
 
 int OpenBox(const std::string& caption, const std::string& text, bool error) {
   return JsOpenBox(caption.c_str(), text.c_str(), error ? 1 : 0);

@@ -174,9 +174,10 @@ async function newTab(context = browser.defaultBrowserContext(), viewport = null
   t.audioState = async () => page.evaluate(() =>
     (Module.SDL2 && Module.SDL2.audioContext && Module.SDL2.audioContext.state) || 'none');
   t.visible = async (sel) => page.$eval(sel, (e) => !e.hidden && e.offsetParent !== null);
+  // The game runs once its window is shown: its first frame is on the canvas.
   t.running = async () => until('the game to run', () => page.evaluate(() =>
-    document.getElementById('loading').hidden && !!(window.Module && Module._kesto_web_state &&
-      JSON.parse(Module.UTF8ToString(Module._kesto_web_state())))), 20000);
+    document.getElementById('loading').hidden && !!window.__frames.first && !!(window.Module &&
+      Module._kesto_web_state && JSON.parse(Module.UTF8ToString(Module._kesto_web_state())))), 20000);
   t.open = async (query = `?seed=${SEED}`) => {
     await page.goto(base + query, { waitUntil: 'load' });
     await t.running();
@@ -300,8 +301,9 @@ try {
   await until('the game to end', async () => (await state())?.gameOver, 60000, 200);
   await sleep(400);
   await page.screenshot({ path: path.join(outDir, 'gameover.png') });
-  const best = (await state()).hiScore;
-  check(best === s.goodCount && best > 0, `the game over makes the score the best (${best})`);
+  const over = await state();
+  const best = over.hiScore;
+  check(best === over.goodCount && best > 0, `the game over makes the score the best (${best})`);
   const quiet = await until('the best to be stored', async () => (await main.storedBest()) === best, 3000)
     .catch(() => false);
   check(quiet && !(await visible('#modal')), `the new best is stored at once, with no box (${await main.storedBest()})`);
@@ -414,9 +416,12 @@ try {
   await next.page.keyboard.press('Space');
   const cleared = await until('the cleared best to be stored', async () => (await next.storedBest()) === 0, 3000)
     .catch(() => false);
+  const clearedBest = (await next.state()).hiScore;
   await next.page.reload({ waitUntil: 'load' });
   await next.running();
-  check(cleared && (await next.state()).hiScore === 0, 'the 初期化 key clears the best for good');
+  const reloadedBest = (await next.state()).hiScore;
+  check(cleared && reloadedBest === 0,
+        `the 初期化 key clears the best for good (${clearedBest} stored ${cleared ? 0 : await next.storedBest()}, after a reload ${reloadedBest})`);
   await next.page.close();
 
   // --- A first visit over a slow link: 9 Mbit/s, 40 ms latency, gzip.
