@@ -121,9 +121,17 @@ const browser = await puppeteer.launch({
 const errors = [];
 // A tab in `context` (the browser's own by default) with what the check
 // asks of it: the game's state, the canvas's box, presses in picture pixels.
-async function newTab(context = browser.defaultBrowserContext(), viewport = null) {
+// A deaf tab never hears of other tabs' storing, as a frozen tab would not.
+async function newTab(context = browser.defaultBrowserContext(), { deaf = false } = {}) {
   const page = await context.newPage();
-  if (viewport) await page.setViewport(viewport);
+  if (deaf) {
+    await page.evaluateOnNewDocument(() => {
+      const add = window.addEventListener;
+      window.addEventListener = function (type, ...rest) {
+        if (type !== 'storage') return add.call(this, type, ...rest);
+      };
+    });
+  }
   page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
   page.on('pageerror', (e) => errors.push(String(e)));
   page.on('requestfailed', (r) => { if (!offline) errors.push(`request failed: ${r.url()}`); });
@@ -202,10 +210,11 @@ async function newTab(context = browser.defaultBrowserContext(), viewport = null
 
 const figures = {};
 try {
-  // Two tabs opened before any best is made: they see the best of the game
-  // played in the third.
+  // Two tabs opened before any best is made, one of them deaf: the best of
+  // the game played in a third reaches the first at once, the deaf one when
+  // it stores.
   const early = await newTab();
-  const late = await newTab();
+  const late = await newTab(undefined, { deaf: true });
   for (const t of [early, late]) await t.open();
   const main = await newTab();
   const { page, state, canvasBox, press, canvasPixels, audioState, visible } = main;
@@ -308,13 +317,13 @@ try {
     .catch(() => false);
   check(quiet && !(await visible('#modal')), `the new best is stored at once, with no box (${await main.storedBest()})`);
   figures.best = { game: best };
-  for (const [name, t] of [['early', early], ['late', late]]) {
-    const taken = await until(`the ${name} tab to take the best`, async () => (await t.state()).hiScore === best, 5000)
-      .catch(() => false);
-    check(taken, `a tab opened before takes the new best over (${(await t.state()).hiScore})`);
-  }
+  const taken = await until('the early tab to take the best', async () => (await early.state()).hiScore === best, 5000)
+    .catch(() => false);
+  check(taken, `a tab opened before takes the new best over (${(await early.state()).hiScore})`);
+  check((await late.state()).hiScore === 0, 'the deaf tab has not heard of it');
   // One closed as a tab, the other by the page's x: the game's own close,
-  // with its box.
+  // with its box, saves the deaf tab's 0 over a best stored after it read:
+  // it takes that best instead.
   await early.page.close();
   await late.page.bringToFront();
   await late.page.click('#close');
@@ -322,9 +331,11 @@ try {
   check(await late.page.$eval('#modal .text', (e) => e.textContent) === 'どきゅん！！',
         'the page\'s x closes the game with its box');
   await late.page.screenshot({ path: path.join(outDir, 'saved.png') });
+  const lateBest = (await late.state())?.hiScore;
   await late.page.click('#modal button');
   await until('the ended frame', () => late.visible('#ended'), 5000);
   await late.page.close();
+  check(lateBest === best, `the deaf tab's close took the newer best (${lateBest})`);
   figures.best.afterTwoTabs = await main.storedBest();
   check(figures.best.afterTwoTabs === best, `two tabs opened at 0 and closed leave the best (${figures.best.afterTwoTabs})`);
 
