@@ -181,11 +181,6 @@
       musicWaiting = musicWanted = false;
       showNote();
     },
-    // Told after every write-back of the record to IndexedDB.
-    stored: 0,
-    recordStored(ok) {
-      if (ok) this.stored++;
-    },
   };
 
   // SDL makes its AudioContext when the game opens the sound device, unless

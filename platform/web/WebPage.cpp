@@ -48,11 +48,10 @@ EM_ASYNC_JS(void, JsPrepareFolder, (const char* folder), {
     FS.syncfs(false, (err) => {
       syncing = false;
       if (err) console.warn("kesto: the record could not be stored", err);
-      if (typeof kestoPage !== "undefined" && kestoPage.recordStored) kestoPage.recordStored(!err);
       if (again) { again = false; sync(); }
     });
   };
-  let stored = readStored();
+  const stored = readStored();
   if (stored) FS.writeFile(record, stored.record);
   // What this tab last read or wrote: the stamp of that copy and its best.
   // "cleared": the player here has cleared the best since.
@@ -96,7 +95,7 @@ EM_ASYNC_JS(void, JsPrepareFolder, (const char* folder), {
   // The best changes at a game over and by the 初期化 button; the game lowers
   // it only there.
   const watch = () => {
-    if (current() === null) return;
+    if (!_kesto_web_record()) return;
     const best = _kesto_web_best();
     if (best === known) return;
     if (known !== null && best < known) cleared = true;
