@@ -2,17 +2,14 @@
 # page's music player and boxes (platform/web) in place of FluidSynth and SDL
 # windows of its own. Configured by scripts/build-web:
 #   emcmake cmake -S . -B build-web -DKESTO_PLATFORM=web -DKESTO_WEB_LIBS=PREFIX
-#                 -DKESTO_WEB_FONT=SUBSET.ttf
-# PREFIX holds SDL2, SDL2_ttf, HarfBuzz and FreeType built for WebAssembly
+# PREFIX holds SDL2, SDL2_ttf and FreeType built for WebAssembly
 # (web/build-libs). The portable layers (kesto_core, mixer, game) are the
 # desktop's own targets; the backend's are made here from the SDL backend's
 # sources.
 if(NOT EMSCRIPTEN)
   message(FATAL_ERROR "KESTO_PLATFORM=web needs Emscripten's toolchain (emcmake cmake ...)")
 endif()
-set(KESTO_WEB_LIBS "" CACHE PATH "Prefix of SDL2, SDL2_ttf, HarfBuzz and FreeType for WebAssembly")
-set(KESTO_WEB_FONT "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf" CACHE FILEPATH
-    "The face the game draws its texts with (a subset will do)")
+set(KESTO_WEB_LIBS "" CACHE PATH "Prefix of SDL2, SDL2_ttf and FreeType for WebAssembly")
 if(NOT EXISTS "${KESTO_WEB_LIBS}/lib/libSDL2.a")
   message(FATAL_ERROR "KESTO_WEB_LIBS=${KESTO_WEB_LIBS} has no lib/libSDL2.a (run web/build-libs)")
 endif()
@@ -29,7 +26,6 @@ add_library(web_sdl INTERFACE)
 target_include_directories(web_sdl INTERFACE ${KESTO_WEB_LIBS}/include/SDL2)
 target_link_libraries(web_sdl INTERFACE
   ${KESTO_WEB_LIBS}/lib/libSDL2_ttf.a
-  ${KESTO_WEB_LIBS}/lib/libharfbuzz.a
   ${KESTO_WEB_LIBS}/lib/libfreetype.a
   ${KESTO_WEB_LIBS}/lib/libSDL2.a)
 

@@ -1,6 +1,7 @@
 // The browser's entry: the game's folder in the page's file system (the
-// record in IndexedDB), the SDL host on the page's canvas, the game until its
-// window closes, then the page's "ended" frame. The page's own close control
+// record in localStorage and IndexedDB), the page's face fetched for the
+// texts, the SDL host on the page's canvas, the game until its window
+// closes, then the page's "ended" frame. The page's own close control
 // reaches the game as the window's close box. `?seed=N` in the page's address
 // fixes the random numbers as the headless runner's --seed does.
 #include <emscripten.h>
@@ -15,6 +16,7 @@
 
 #include "app/Application.h"
 #include "game/GameState.h"
+#include "game/Record.h"
 #include "mixer/WaveMix.h"
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlProbe.h"
@@ -53,6 +55,24 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* kesto_web_state() {
   return json.c_str();
 }
 
+// The record as the game would write it now (the five lines of dat/my.dat),
+// or null while no game runs: the page stores it whenever the best changes
+// and when the page is hidden or left.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* kesto_web_record() {
+  static std::string record;
+  if (!form) return nullptr;
+  record = game::FormatRecord(form->GameState.saved);
+  return record.c_str();
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE std::int32_t kesto_web_best() { return form ? form->GameState.saved.hiScore : 0; }
+
+// The best another tab of the page stored after this one read it: the game
+// goes on with it, as if it had been read at start-up.
+extern "C" EMSCRIPTEN_KEEPALIVE void kesto_web_take_best(std::int32_t best) {
+  if (form) form->GameState.saved.hiScore = best;
+}
+
 extern "C" EMSCRIPTEN_KEEPALIVE void kesto_web_close() {
   if (running && !running->Main().Closed()) platform::sdl::PushCloseRequest(*running);
 }
@@ -64,6 +84,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void kesto_web_mute() {
 
 int main() {
   platform::web::PrepareFolder(kFolder);
+  // The face of the texts: the page's own, fetched once for both.
+  platform::web::FetchFile("kesto-font.ttf", "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf");
   // Keys go to the game only while its canvas has the focus, so the page's
   // boxes and buttons keep theirs (SDL reads its hints from the environment).
   setenv("SDL_EMSCRIPTEN_KEYBOARD_ELEMENT", "#canvas", 1);
@@ -71,7 +93,10 @@ int main() {
   {
     std::unique_ptr<platform::Host> host;
     try {
-      host = platform::sdl::CreateSdlHost(kFolder);
+      // The canvas keeps the picture's own 400 x 300 pixels: the page scales
+      // it (nearest neighbour), where the SDL window would pick a factor of
+      // its own from the screen's size.
+      host = platform::sdl::CreateSdlHost(kFolder, 1);
     } catch (const std::exception& e) {
       std::cerr << "kesto: " << e.what() << '\n';
       platform::web::Ended();

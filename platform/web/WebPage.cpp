@@ -27,9 +27,20 @@ EM_ASYNC_JS(void, JsPrepareFolder, (const char* folder), {
       FS.writeFile(to, FS.readFile(shipped + "/" + name));
     }
   }
-  // The record is saved by writing a temporary file and renaming it over
-  // my.dat: every such rename is followed by a write-back to IndexedDB.
+  // The record is kept twice: in IndexedDB with the folder, and in
+  // localStorage, which is written at once and so survives a page closed
+  // right after. The copy in localStorage comes with the time it was stored
+  // ("stamp") and is the one read at start-up.
   const record = dat + "/my.dat";
+  const key = "kesto:" + record;
+  const readStored = () => {
+    try {
+      const stored = JSON.parse(localStorage.getItem(key));
+      return stored && typeof stored.record === "string" ? stored : null;
+    } catch (e) {
+      return null;
+    }
+  };
   let syncing = false, again = false;
   const sync = () => {
     if (syncing) { again = true; return; }
@@ -37,16 +48,89 @@ EM_ASYNC_JS(void, JsPrepareFolder, (const char* folder), {
     FS.syncfs(false, (err) => {
       syncing = false;
       if (err) console.warn("kesto: the record could not be stored", err);
-      if (typeof kestoPage !== "undefined" && kestoPage.recordStored) kestoPage.recordStored(!err);
       if (again) { again = false; sync(); }
     });
   };
+  const stored = readStored();
+  if (stored) FS.writeFile(record, stored.record);
+  // What this tab last read or wrote: the stamp of that copy and its best.
+  // "cleared": the player here has cleared the best since.
+  let seen = stored ? stored.stamp : 0;
+  let known = stored ? stored.best : null, cleared = false;
+  const current = () => {
+    const p = _kesto_web_record();
+    return p ? UTF8ToString(p) : null;
+  };
+  const take = (copy) => {
+    seen = copy.stamp;
+    known = copy.best;
+    _kesto_web_take_best(copy.best);
+    FS.writeFile(record, current());
+  };
+  // Stores the game's record quietly. A best another tab stored after this
+  // tab read is never lowered, unless the player here cleared it: the game
+  // takes that best instead.
+  const store = () => {
+    const text = current();
+    if (text === null) return;
+    const best = _kesto_web_best();
+    const other = readStored();
+    if (other && other.stamp > seen && other.best > best && !cleared) {
+      take(other);
+      sync();
+      return;
+    }
+    const stamp = Math.max(Date.now(), other ? other.stamp + 1 : 0);
+    try {
+      localStorage.setItem(key, JSON.stringify({ record: text, best, stamp }));
+    } catch (e) {
+      console.warn("kesto: the record could not be mirrored", e);
+    }
+    seen = stamp;
+    known = best;
+    cleared = false;
+    FS.writeFile(record, text);
+    sync();
+  };
+  // The best changes at a game over and by the 初期化 button; the game lowers
+  // it only there.
+  const watch = () => {
+    if (!_kesto_web_record()) return;
+    const best = _kesto_web_best();
+    if (best === known) return;
+    if (known !== null && best < known) cleared = true;
+    store();
+  };
+  setInterval(watch, 200);
+  addEventListener("pagehide", store);
+  document.addEventListener("visibilitychange", () => {
+    if (document.visibilityState === "hidden") store();
+  });
+  // Another tab stored a record: this one goes on with it.
+  addEventListener("storage", (event) => {
+    if (event.key !== key || current() === null) return;
+    const other = readStored();
+    if (other && other.stamp > seen) take(other);
+  });
+  // The game's own save writes a temporary file and renames it over my.dat.
   const rename = FS.rename;
   FS.rename = (from, to) => {
     rename(from, to);
-    if (FS.lookupPath(to).path === record) sync();
+    if (FS.lookupPath(to).path === record) store();
   };
   sync();
+});
+
+EM_ASYNC_JS(void, JsFetchFile, (const char* url, const char* path), {
+  const to = UTF8ToString(path);
+  try {
+    const response = await fetch(UTF8ToString(url), { credentials: "same-origin" });
+    if (!response.ok) throw new Error(response.status + " " + response.statusText);
+    FS.mkdirTree(to.slice(0, to.lastIndexOf("/")));
+    FS.writeFile(to, new Uint8Array(await response.arrayBuffer()));
+  } catch (e) {
+    console.error("kesto: " + UTF8ToString(url) + " could not be fetched", e);
+  }
 });
 
 EM_JS(int, JsOpenBox, (const char* caption, const char* text, int error), {
@@ -66,6 +150,8 @@ EM_JS(void, JsPageCall, (const char* name, const char* argument), {
 }  // namespace
 
 void PrepareFolder(const std::string& folder) { JsPrepareFolder(folder.c_str()); }
+
+void FetchFile(const std::string& url, const std::string& path) { JsFetchFile(url.c_str(), path.c_str()); }
 
 int OpenBox(const std::string& caption, const std::string& text, bool error) {
   return JsOpenBox(caption.c_str(), text.c_str(), error ? 1 : 0);

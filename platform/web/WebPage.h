@@ -8,10 +8,17 @@
 namespace platform::web {
 
 // Lays out the game's folder (`folder` ends with '/'): dat/ is kept in the
-// browser's IndexedDB, so the record survives a reload; the preloaded waves,
-// music names and cg/ are put beside it. The record is written back to
-// IndexedDB after every save. Waits until the stored files are in place.
+// browser's IndexedDB, the record also in its localStorage, so it survives a
+// reload; the preloaded waves, music names and cg/ are put beside it. The
+// record is stored quietly whenever the best changes, after every save and
+// when the page is hidden or left; tabs of the page share the newest best.
+// Waits until the stored files are in place.
 void PrepareFolder(const std::string& folder);
+
+// Fetches the page's file `url` and writes it at `path`, where the game
+// opens it; waits until it is there. For the page's own face, which the
+// page has fetched already, so it comes from the browser's cache.
+void FetchFile(const std::string& url, const std::string& path);
 
 // A modal box of the page over the picture: caption, text, an error sign and
 // an OK button. Returns its number; BoxConfirmed tells when it was confirmed.
