@@ -119,8 +119,11 @@
       localStorage.setItem('kesto:muted', on ? '1' : '0');
     } catch (e) {}
   };
+  // While the game runs the button is its M key, so the two never disagree;
+  // the game's mute comes back through setMuted.
   $('mute').addEventListener('click', () => {
-    mute(!muted);
+    if (running && window.Module && Module._kesto_web_mute) Module._kesto_web_mute();
+    else mute(!muted);
     canvas.focus({ preventScroll: true });
   });
 
@@ -137,11 +140,16 @@
     get muted() {
       return muted;
     },
+    setMuted(on) {
+      mute(on === '1');
+    },
     get musicMuted() {
       return music.muted;
     },
     running() {
       running = true;
+      // A choice kept from an earlier visit becomes the game's own mute.
+      if (muted && Module._kesto_web_mute) Module._kesto_web_mute();
       // The first frame is on the canvas: now the music and the offline copy.
       requestAnimationFrame(() => setTimeout(() => {
         shown = true;

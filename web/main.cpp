@@ -77,7 +77,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void kesto_web_close() {
   if (running && !running->Main().Closed()) platform::sdl::PushCloseRequest(*running);
 }
 
-// The page's mute button: the M key, through the same event.
+// The page's mute button: the M key, through the same event; the game's
+// mute then comes back to the page (kestoPage.setMuted).
 extern "C" EMSCRIPTEN_KEEPALIVE void kesto_web_mute() {
   if (running && !running->Main().Closed()) platform::sdl::PushKeyPress(*running, platform::Key::M);
 }

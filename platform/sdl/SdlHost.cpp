@@ -133,7 +133,13 @@ class SdlHost final : public Host {
   WaveOut& WaveOutDevice() override;
   std::unique_ptr<MidiPlayer> CreateMidiPlayer() override { return CreateSdlMidiPlayer(*this); }
   std::string ProgramFolder() override { return folder_; }
-  void ApplyMuted(bool muted) override { SetSoundMuted(muted); }
+  void ApplyMuted(bool muted) override {
+    SetSoundMuted(muted);
+#ifdef __EMSCRIPTEN__
+    // The page's music is not mixed into SDL's sound: the page mutes it.
+    web::PageMuted(muted);
+#endif
+  }
 
   void AddTimer(SdlTimer* timer) { timers_.push_back(timer); }
   void RemoveTimer(SdlTimer* timer);

@@ -170,5 +170,6 @@ void MusicOpen(const std::string& midiPath) {
 }
 void MusicPlay() { JsPageCall("musicPlay", nullptr); }
 void MusicClose() { JsPageCall("musicClose", nullptr); }
+void PageMuted(bool muted) { JsPageCall("setMuted", muted ? "1" : "0"); }
 
 }  // namespace platform::web

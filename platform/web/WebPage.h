@@ -38,4 +38,8 @@ void MusicOpen(const std::string& midiPath);
 void MusicPlay();
 void MusicClose();
 
+// The game's mute (the M key) shown and applied by the page: its button, its
+// gain over SDL's sound and its music.
+void PageMuted(bool muted);
+
 }  // namespace platform::web

@@ -487,6 +487,7 @@ try {
     });
     const musicMuted = () => t.page.evaluate(() => kestoPage.musicMuted);
     await t.page.click('#mute');
+    await until('the button to mute', async () => (await sound()).muted, 3000);
     const on = await sound();
     const ticksBefore = (await t.state()).frameCount;
     await sleep(300);
@@ -497,9 +498,20 @@ try {
     await t.running();
     const kept = await sound();
     await t.page.click('#mute');
+    await until('the button to unmute', async () => !(await sound()).muted, 3000);
     const off = await sound();
     check(kept.muted && kept.gain === 0 && !off.muted && off.gain === 1 && !(await musicMuted()),
           'the choice is kept over a reload, and a second press brings the sound back');
+    // The M key and the button are one mute: the key shows on the button.
+    await t.page.focus('#canvas');
+    await t.page.keyboard.press('KeyM');
+    await until('M to mute', async () => (await sound()).muted, 3000);
+    const byKey = await sound();
+    await t.page.click('#mute');
+    await until('the button to unmute', async () => !(await sound()).muted, 3000);
+    const byButton = await sound();
+    check(byKey.pressed === 'true' && byKey.gain === 0 && !byButton.muted && byButton.gain === 1 && !(await musicMuted()),
+          `M mutes as the button does and the button then unmutes (${JSON.stringify([byKey, byButton])})`);
 
     // Offline: the network gone, a reload plays.
     offline = true;
