@@ -51,6 +51,18 @@ class PlainFile {
 // The whole of the regular file at `path`, at most `limit` bytes, as
 // PlainFile::Open and ReadAt take it; nullopt with `reason` set when it
 // cannot be opened or read.
-std::optional<std::string> ReadPlainFile(const std::string& path, std::uint64_t limit, std::string& reason);
+inline std::optional<std::string> ReadPlainFile(const std::string& path, std::uint64_t limit, std::string& reason) {
+  const std::unique_ptr<PlainFile> file = PlainFile::Open(path, limit, reason);
+  if (!file) return std::nullopt;
+  std::string bytes(std::size_t(file->Size()), '\0');
+  std::string error;
+  // A file that shrank since the open gives what it still has.
+  bytes.resize(file->ReadAt(0, bytes.data(), bytes.size(), &error));
+  if (!error.empty()) {
+    reason = error;
+    return std::nullopt;
+  }
+  return bytes;
+}
 
 }  // namespace platform

@@ -95,18 +95,4 @@ std::size_t PlainFile::ReadAt(std::uint64_t offset, void* into, std::size_t coun
   return done;
 }
 
-std::optional<std::string> ReadPlainFile(const std::string& path, std::uint64_t limit, std::string& reason) {
-  const std::unique_ptr<PlainFile> file = PlainFile::Open(path, limit, reason);
-  if (!file) return std::nullopt;
-  std::string bytes(std::size_t(file->Size()), '\0');
-  std::string error;
-  // A file that shrank since the open gives what it still has.
-  bytes.resize(file->ReadAt(0, bytes.data(), bytes.size(), &error));
-  if (!error.empty()) {
-    reason = error;
-    return std::nullopt;
-  }
-  return bytes;
-}
-
 }  // namespace platform
