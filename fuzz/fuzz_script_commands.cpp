@@ -20,8 +20,8 @@ struct Shape {
   std::size_t least, most;
 };
 
-constexpr Shape kCommands[] = {{"tick", 0, 1},  {"click", 2, 3}, {"key", 1, 1},
-                               {"close", 0, 0}, {"state", 0, 0}, {"shot", 1, 1}};
+constexpr Shape kCommands[] = {{"tick", 0, 1},  {"click", 2, 3}, {"key", 1, 1},   {"close", 0, 0},
+                               {"state", 0, 0}, {"shot", 1, 1},  {"device", 1, 1}};
 
 }  // namespace
 

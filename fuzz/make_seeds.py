@@ -151,6 +151,7 @@ def script_seeds():
         'shot_and_bad_line': b'shot a.png\ntick 2 3\n',
         'comments_and_blanks': b'# a comment\n\n   \ntick\nclick 399 299 middle\n',
         'bad_values': b'click -1 5\n',
+        'device_and_mute': b'device absent\nclick 10 10\ntick 3\ndevice busy\ndevice present\nclick 10 10\nkey m\ntick 2\ndevice +2\n',
         'odd_spacing': b'\t tick\v\f 2 \r\n#tick 9\n  # x\nclick\t1\r 2\r\n\ntick 00100000000\ntick +1\nkey A',
     }
 
