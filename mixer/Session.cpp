@@ -33,7 +33,6 @@ void FreeWave(MixWave* wave) {
 
 const PcmWaveFormat kOutputTemplate{1, 1, 11025, 11025, 1, 8};
 
-
 void RegisterCallbackWindowClass() {
   std::uint32_t lastError = 0;
   if (!Services().RegisterWindowClass("WavMix32", CallbackWindowProc, &lastError) && lastError != 0 &&

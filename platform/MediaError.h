@@ -5,6 +5,7 @@
 // A wave-out device that cannot be had is said the same way (ReportNoSound).
 #pragma once
 
+#include <cstddef>
 #include <iostream>
 #include <mutex>
 #include <ostream>
@@ -26,6 +27,30 @@ class MediaError : public std::runtime_error {
   std::string reason_;
 };
 
+// `text` as UTF-8 for a terminal: valid UTF-8 stays as it is, and a byte
+// that is not part of a UTF-8 sequence is read as the Western code page's
+// (the mixer's "can\xB4t" becomes "can´t").
+inline std::string ReadableText(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    std::size_t length = byte < 0x80 ? 1 : byte >= 0xC2 && byte <= 0xDF ? 2 : byte >= 0xE0 && byte <= 0xEF ? 3
+                         : byte >= 0xF0 && byte <= 0xF4 ? 4 : 0;
+    for (std::size_t k = 1; k < length; ++k) {
+      if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) length = 0;
+    }
+    if (length == 0) {
+      out += char(0xC0 | byte >> 6);
+      out += char(0x80 | (byte & 0x3F));
+      ++i;
+    } else {
+      out.append(text, i, length);
+      i += length;
+    }
+  }
+  return out;
+}
+
 // The files reported so far and where the lines go (std::cerr when null).
 struct SilentMediaReport {
   std::mutex lock;
@@ -45,7 +70,7 @@ inline void ReportSilentMedia(const std::string& file, const std::string& reason
     SilentMediaReport& r = SilentMediaReport::Instance();
     std::lock_guard<std::mutex> guard(r.lock);
     if (!r.files.insert(file).second) return;
-    (r.out ? *r.out : std::cerr) << "kesto: " << file << ": " << reason << std::endl;
+    (r.out ? *r.out : std::cerr) << "kesto: " << ReadableText(file) << ": " << ReadableText(reason) << std::endl;
   } catch (...) {
     // Out of memory or a broken stream: the game goes on without the line.
   }
@@ -59,7 +84,7 @@ inline void ReportNoSound(const std::string& reason) noexcept {
   try {
     SilentMediaReport& r = SilentMediaReport::Instance();
     std::lock_guard<std::mutex> guard(r.lock);
-    (r.out ? *r.out : std::cerr) << "kesto: playing without sound: " << reason << std::endl;
+    (r.out ? *r.out : std::cerr) << "kesto: playing without sound: " << ReadableText(reason) << std::endl;
   } catch (...) {
   }
 }

@@ -152,6 +152,19 @@ TEST_F(CueTest, UnloadableFileLeavesTheSlotAndPlaysNothing) {
 }
 
 // A wave or MIDI file that cannot be played is named on stderr with the
+// The lines are UTF-8 whatever the reason's bytes: the mixer's own texts
+// carry the Western code page's acute accent.
+TEST(ReadableText, KeepsUtf8AndReadsStrayBytesAsWesternCodePage) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"No such file or directory", "No such file or directory"},
+      {"The waveform device can\xB4t play this format", "The waveform device can\u00B4t play this format"},
+      {"\u30df\u30eb\u30bf\u30b9", "\u30df\u30eb\u30bf\u30b9"},
+      {"cut \xE3\x81", "cut \u00E3\u0081"},
+      {"\xC0\xAF", "\u00C0\u00AF"},
+  };
+  for (const auto& [in, want] : cases) EXPECT_EQ(platform::ReadableText(in), want) << in;
+}
+
 // reason, the first time only; the game shows no box and goes on.
 TEST_F(CueTest, FilesThatStaySilentAreReportedOncePerFile) {
   std::ostringstream report;
