@@ -76,9 +76,10 @@ class Game:
             raise RuntimeError(f"kesto exited {self.proc.returncode}")
 
 
-def play_fast_game(kesto, seed, audio_out):
-    game = Game(kesto, seed, audio_out)
-    state = game.run("click 200 150")
+def answer_until_game_over(game, state, delay_ms):
+    """Plays from the start click to the game's end as a player would: each
+    answer `delay_ms` after the second expression shows, every fourth one
+    wrong from the 13th on. Returns the number of answers."""
     answers = 0
     shown_at = None
     answered = False
@@ -90,7 +91,7 @@ def play_fast_game(kesto, seed, audio_out):
         elif phase < 100 and not answered:
             if shown_at is None:
                 shown_at = game.now_ms
-            elif game.now_ms - shown_at >= ANSWER_DELAY_MS:
+            elif game.now_ms - shown_at >= delay_ms:
                 level = state["level"]
                 left = side_value(level, state["leftFirst"], state["leftSecond"])
                 right = side_value(level, state["rightFirst"], state["rightSecond"])
@@ -100,6 +101,12 @@ def play_fast_game(kesto, seed, audio_out):
                 state = game.run(f"click {x} {y}")
                 answers += 1
                 answered = True
+    return answers
+
+
+def play_fast_game(kesto, seed, audio_out):
+    game = Game(kesto, seed, audio_out)
+    answers = answer_until_game_over(game, game.run("click 200 150"), ANSWER_DELAY_MS)
     # A minute more: effects queued far behind still get recorded.
     game.now_ms += 3000 * TICK_MS
     game.run("tick 3000")

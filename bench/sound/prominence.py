@@ -66,26 +66,7 @@ def play(kesto, seed, audio_out, delay_ms):
     game = cue_lag.Game(kesto, seed, audio_out)
     game.run(f"tick {TITLE_MS // cue_lag.TICK_MS}")
     game.now_ms = TITLE_MS
-    state = game.run("click 200 150")
-    answers, shown_at, answered = 0, None, False
-    while not state["gameOver"]:
-        state = game.tick()
-        phase = state["phase"]
-        if phase < 9:
-            shown_at, answered = None, False
-        elif phase < 100 and not answered:
-            if shown_at is None:
-                shown_at = game.now_ms
-            elif game.now_ms - shown_at >= delay_ms:
-                level = state["level"]
-                left = cue_lag.side_value(level, state["leftFirst"], state["leftSecond"])
-                right = cue_lag.side_value(level, state["rightFirst"], state["rightSecond"])
-                good = cue_lag.RIGHT if right > left else cue_lag.LEFT
-                wrong = answers >= 12 and answers % 4 == 3
-                x, y = (cue_lag.LEFT if good == cue_lag.RIGHT else cue_lag.RIGHT) if wrong else good
-                state = game.run(f"click {x} {y}")
-                answers += 1
-                answered = True
+    cue_lag.answer_until_game_over(game, game.run("click 200 150"), delay_ms)
     game.now_ms += 250 * cue_lag.TICK_MS
     game.run("tick 250")
     game.finish()
