@@ -44,3 +44,22 @@ pcm.!default { type file; slave.pcm "null"; file "$file"; format "wav" }
 ASOUND
   echo "$home"
 }
+
+# wine_check_start NAME: the start of a check of the game under wine: a
+# scratch folder $work (/tmp/NAME.XXXXXX), the prefix, a private Xvfb, and
+# on exit the game ($gamePid), wine, the Xvfb, $work and $wineHome (a HOME
+# from wine_audio_to, if one was made) cleaned away. Needs xvfb_lib.sh.
+wine_check_start() {
+  work=$(mktemp -d "/tmp/$1.XXXXXX")
+  wineHome=""
+  trap wine_check_cleanup EXIT
+  wine_prefix || fail "the wine prefix could not be made"
+  XVFB_SCREEN=1280x800x24 xvfb_start
+}
+
+wine_check_cleanup() {
+  [[ -n $gamePid ]] && kill -KILL "$gamePid" 2>/dev/null
+  [[ -n ${WINEPREFIX:-} ]] && wineserver -k 2>/dev/null
+  [[ -n $xvfbPid ]] && kill "$xvfbPid" 2>/dev/null && wait "$xvfbPid" 2>/dev/null
+  rm -rf "$work" "$wineHome"
+}

@@ -29,17 +29,7 @@ for file in "$windows/kesto.exe" "$windows/dat" "$windows/cg" "$windows/fonts"; 
   [[ -e $file ]] || { echo "FAIL: $file is missing"; exit 1; }
 done
 
-work=$(mktemp -d "/tmp/kesto-wine-nosound.XXXXXX")
-wineHome=""
-cleanup() {
-  [[ -n $gamePid ]] && kill -KILL "$gamePid" 2>/dev/null
-  [[ -n ${WINEPREFIX:-} ]] && wineserver -k 2>/dev/null
-  [[ -n $xvfbPid ]] && kill "$xvfbPid" 2>/dev/null && wait "$xvfbPid" 2>/dev/null
-  rm -rf "$work" "$wineHome"
-}
-trap cleanup EXIT
-wine_prefix || fail "the wine prefix could not be made"
-XVFB_SCREEN=1280x800x24 xvfb_start
+wine_check_start kesto-wine-nosound
 shots=${2:-$windows/wine-shots}
 mkdir -p "$shots"
 
