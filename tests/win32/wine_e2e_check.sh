@@ -55,18 +55,6 @@ wineserver -p 30
 wine cmd /c exit 0 >/dev/null 2>&1
 rel() { python3 -c "import sys; print(f'{float(sys.argv[1]) - float(sys.argv[2]):.2f}')" "$@"; }
 
-# wine_window TITLE SECONDS: the id of the visible window titled TITLE.
-wine_window() {
-  local id
-  for _ in $(seq $(($2 * 20))); do
-    kill -0 "$gamePid" 2>/dev/null || return 1
-    for id in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
-      [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$1" ]] && { echo "$id"; return 0; }
-    done
-    sleep 0.05
-  done
-  return 1
-}
 
 launch() {
   (cd "$game" && HOME=$wineHome exec wine "$game/kesto.exe" "$@" >"$work/game.log" 2>&1) &

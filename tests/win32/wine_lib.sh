@@ -63,3 +63,17 @@ wine_check_cleanup() {
   [[ -n $xvfbPid ]] && kill "$xvfbPid" 2>/dev/null && wait "$xvfbPid" 2>/dev/null
   rm -rf "$work" "$wineHome"
 }
+
+# wine_window TITLE SECONDS: the id of the visible window titled TITLE, while
+# the game ($gamePid) runs.
+wine_window() {
+  local id
+  for _ in $(seq $(($2 * 20))); do
+    kill -0 "$gamePid" 2>/dev/null || return 1
+    for id in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+      [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$1" ]] && { echo "$id"; return 0; }
+    done
+    sleep 0.05
+  done
+  return 1
+}

@@ -44,18 +44,6 @@ wineHome=$(wine_audio_to "$work/cues.wav")
   exec wine "$game/kesto.exe" >"$work/game.log" 2>&1) &
 gamePid=$!
 
-wine_window() {  # TITLE SECONDS: the id of the visible window titled TITLE
-  local id
-  for _ in $(seq $(($2 * 20))); do
-    kill -0 "$gamePid" 2>/dev/null || return 1
-    for id in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
-      [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$1" ]] && { echo "$id"; return 0; }
-    done
-    sleep 0.05
-  done
-  return 1
-}
-
 window=$(wine_window "$title" 20) || fail "no window titled $title appeared"
 sleep 0.5
 for box in "Application Error" "$appTitle"; do
